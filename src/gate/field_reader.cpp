@@ -1,0 +1,182 @@
+#include "gate/field_reader.h"
+
+#include <span>
+#include <string_view>
+
+#include "gate/utf8.h"
+#include "platform/run_time_error.h"
+
+namespace mirutoka::gate {
+namespace {
+
+using platform::ErrorNumber;
+using platform::RunTimeError;
+
+constexpr std::string_view utf8_mark = "\xEF\xBB\xBF";
+constexpr std::string_view utf16_little_endian_mark = "\xFF\xFE";
+constexpr std::string_view utf16_big_endian_mark = "\xFE\xFF";
+
+constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
+constexpr bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
+constexpr bool is_high_surrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool is_low_surrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+RunTimeError undecodable_text() {
+    return {ErrorNumber::InvalidArgument, "ファイルの文字を読み取れません。文字コードが正しくありません。"};
+}
+
+}  // namespace
+
+FieldReader::FieldReader(platform::InputFile& file, const platform::Files& files) : file_(file), files_(files) {}
+
+std::string FieldReader::read_field() {
+    skip_blanks();
+    const std::optional<char> first = peek();
+    if (!first) throw RunTimeError(ErrorNumber::InputPastEndOfFile, "ファイルにこれ以上データがありません。");
+    return decoded(*first == '"' ? read_quoted() : read_unquoted());
+}
+
+// A quoted field runs to the next quote, or to the end of the file when the
+// quote is never closed; whatever follows the closing quote up to the next
+// delimiter is not part of any field.
+std::string FieldReader::read_quoted() {
+    advance();
+    std::string value;
+    for (std::optional<char> c = peek(); c && *c != '"'; c = peek()) {
+        append(value, *c);
+        advance();
+    }
+    if (peek()) advance();
+    skip_to_next_field();
+    return value;
+}
+
+// An unquoted field runs to the next delimiter; blanks at its end are not part
+// of it, and a quote inside it is an ordinary character.
+std::string FieldReader::read_unquoted() {
+    std::string value;
+    for (std::optional<char> c = peek(); c && !is_delimiter(*c); c = peek()) {
+        append(value, *c);
+        advance();
+    }
+    skip_to_next_field();
+    while (!value.empty() && is_blank(value.back())) value.pop_back();
+    return value;
+}
+
+void FieldReader::skip_blanks() {
+    for (std::optional<char> c = peek(); c && is_blank(*c); c = peek()) advance();
+}
+
+// Moves past the rest of the field and the delimiter that ends it; CR LF is one line end.
+void FieldReader::skip_to_next_field() {
+    std::optional<char> c = peek();
+    for (; c && !is_delimiter(*c); c = peek()) advance();
+    if (!c) return;
+    advance();
+    if (*c == '\r' && peek() == '\n') advance();
+}
+
+void FieldReader::append(std::string& value, char c) const {
+    if (value.size() >= max_field_length)
+        throw RunTimeError(ErrorNumber::StringTooLong, "ファイルの項目が長すぎます (上限は 64 KiB です)。");
+    value.push_back(c);
+}
+
+std::string FieldReader::decoded(std::string raw) const {
+    switch (encoding_) {
+    case Encoding::Sniffed:
+        return is_valid_utf8(raw) ? raw : files_.decode_legacy_text(raw);
+    case Encoding::Utf8:
+        if (!is_valid_utf8(raw)) throw undecodable_text();
+        return raw;
+    default:
+        return raw;
+    }
+}
+
+std::optional<char> FieldReader::peek() {
+    if (encoding_ == Encoding::Undetected) detect_encoding();
+    if (encoding_ == Encoding::Utf16LittleEndian || encoding_ == Encoding::Utf16BigEndian) {
+        if (pending_begin_ == pending_.size()) decode_next_utf16_character();
+        if (pending_begin_ == pending_.size()) return std::nullopt;
+        return pending_[pending_begin_];
+    }
+    const std::optional<unsigned char> byte = peek_byte();
+    if (!byte) return std::nullopt;
+    return static_cast<char>(*byte);
+}
+
+void FieldReader::advance() {
+    if (encoding_ == Encoding::Utf16LittleEndian || encoding_ == Encoding::Utf16BigEndian)
+        ++pending_begin_;
+    else
+        ++buffer_begin_;
+}
+
+std::optional<unsigned char> FieldReader::peek_byte() {
+    if (buffer_begin_ == buffer_end_ && !at_end_of_file_) {
+        buffer_begin_ = 0;
+        buffer_end_ = file_.read(buffer_);
+        at_end_of_file_ = buffer_end_ == 0;
+    }
+    if (buffer_begin_ == buffer_end_) return std::nullopt;
+    return static_cast<unsigned char>(buffer_[buffer_begin_]);
+}
+
+std::optional<unsigned char> FieldReader::take_byte() {
+    const std::optional<unsigned char> byte = peek_byte();
+    if (byte) ++buffer_begin_;
+    return byte;
+}
+
+void FieldReader::detect_encoding() {
+    constexpr std::size_t longest_mark = 3;
+    while (buffer_end_ < longest_mark && !at_end_of_file_) {
+        const std::size_t count = file_.read(std::span(buffer_).subspan(buffer_end_));
+        at_end_of_file_ = count == 0;
+        buffer_end_ += count;
+    }
+    if (skip_byte_order_mark(utf8_mark))
+        encoding_ = Encoding::Utf8;
+    else if (skip_byte_order_mark(utf16_little_endian_mark))
+        encoding_ = Encoding::Utf16LittleEndian;
+    else if (skip_byte_order_mark(utf16_big_endian_mark))
+        encoding_ = Encoding::Utf16BigEndian;
+    else
+        encoding_ = Encoding::Sniffed;
+}
+
+bool FieldReader::skip_byte_order_mark(std::string_view mark) {
+    if (!std::string_view(buffer_.data(), buffer_end_).starts_with(mark)) return false;
+    buffer_begin_ = mark.size();
+    return true;
+}
+
+std::optional<char16_t> FieldReader::take_utf16_unit() {
+    const std::optional<unsigned char> first = take_byte();
+    if (!first) return std::nullopt;
+    const std::optional<unsigned char> second = take_byte();
+    if (!second) throw undecodable_text();
+    const bool little_endian = encoding_ == Encoding::Utf16LittleEndian;
+    const unsigned high = little_endian ? *second : *first;
+    const unsigned low = little_endian ? *first : *second;
+    return static_cast<char16_t>((high << 8U) | low);
+}
+
+void FieldReader::decode_next_utf16_character() {
+    pending_.clear();
+    pending_begin_ = 0;
+    const std::optional<char16_t> unit = take_utf16_unit();
+    if (!unit) return;
+    char32_t code_point = *unit;
+    if (is_low_surrogate(code_point)) throw undecodable_text();
+    if (is_high_surrogate(code_point)) {
+        const std::optional<char16_t> low = take_utf16_unit();
+        if (!low || !is_low_surrogate(*low)) throw undecodable_text();
+        code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (*low - 0xDC00U);
+    }
+    append_utf8(pending_, code_point);
+}
+
+}  // namespace mirutoka::gate

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace mirutoka::platform {
+
+// A file opened for reading from its start; destroying it closes it.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+
+    // Fills the front of `buffer` and returns how many bytes it read; 0 at the end.
+    // Throws RunTimeError when the read fails.
+    virtual std::size_t read(std::span<char> buffer) = 0;
+};
+
+class Files {
+public:
+    virtual ~Files() = default;
+
+    // Opens a regular file for sequential input, resolving a relative name
+    // against the current working directory. Throws RunTimeError when it can't.
+    [[nodiscard]] virtual std::unique_ptr<InputFile> open_for_input(const std::string& name) const = 0;
+
+    // Turns text in the system's legacy code page into UTF-8.
+    // Throws RunTimeError when the bytes are not valid in that code page.
+    [[nodiscard]] virtual std::string decode_legacy_text(std::string_view bytes) const = 0;
+};
+
+}  // namespace mirutoka::platform

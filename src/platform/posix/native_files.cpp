@@ -1,0 +1,93 @@
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/native.h"
+#include "platform/posix/errno_text.h"
+#include "platform/posix/unique_fd.h"
+#include "platform/run_time_error.h"
+
+namespace mirutoka::platform {
+namespace {
+
+RunTimeError open_error(int error, const std::string& name) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return {ErrorNumber::FileNotFound, "ファイルが見つかりません: " + name};
+    case EACCES:
+    case EPERM:
+        return {ErrorNumber::PermissionDenied, "ファイルを読み取る権限がありません: " + name};
+    default:
+        return {ErrorNumber::PathFileAccess, "ファイルを開けません (" + errno_name(error) + "): " + name};
+    }
+}
+
+class PosixInputFile final : public InputFile {
+public:
+    explicit PosixInputFile(UniqueFd fd) : fd_(std::move(fd)) {}
+
+    std::size_t read(std::span<char> buffer) override {
+        for (;;) {
+            const ssize_t count = ::read(fd_.get(), buffer.data(), buffer.size());
+            if (count >= 0) return static_cast<std::size_t>(count);
+            if (errno != EINTR)
+                throw RunTimeError(ErrorNumber::DeviceIo,
+                                   "ファイルの読み取りに失敗しました (" + errno_name(errno) + ")。");
+        }
+    }
+
+private:
+    UniqueFd fd_;
+};
+
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : handle_(::iconv_open(to, from)) {
+        if (handle_ == invalid())
+            throw RunTimeError(ErrorNumber::InternalError, std::string("文字コード変換を使えません: ") + from);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    ~Iconv() { ::iconv_close(handle_); }
+
+    [[nodiscard]] iconv_t get() const { return handle_; }
+
+private:
+    static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }  // NOLINT: iconv's own error value
+    iconv_t handle_;
+};
+
+}  // namespace
+
+// O_NONBLOCK keeps a FIFO from blocking the open; only a regular file is
+// accepted, so a device, FIFO or socket under the name is never read.
+std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) const {
+    UniqueFd fd(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) throw open_error(errno, name);
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) throw open_error(errno, name);
+    if (!S_ISREG(status.st_mode))
+        throw RunTimeError(ErrorNumber::PathFileAccess, "通常のファイルではありません: " + name);
+    return std::make_unique<PosixInputFile>(std::move(fd));
+}
+
+std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
+    const Iconv converter("UTF-8", "CP932");
+    std::string input(bytes);
+    std::string output(bytes.size() * 3 + 4, '\0');  // a half-width kana byte becomes three
+    char* in = input.data();
+    std::size_t in_left = input.size();
+    char* out = output.data();
+    std::size_t out_left = output.size();
+    if (::iconv(converter.get(), &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1))
+        throw RunTimeError(ErrorNumber::InvalidArgument,
+                           "ファイルの文字を読み取れません。文字コードが正しくありません。");
+    output.resize(output.size() - out_left);
+    return output;
+}
+
+}  // namespace mirutoka::platform

@@ -1,0 +1,72 @@
+#include <signal.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/native.h"
+#include "platform/posix/command_line.h"
+#include "platform/posix/errno_text.h"
+#include "platform/run_time_error.h"
+
+extern char** environ;  // NOLINT: POSIX declares it nowhere else
+
+namespace mirutoka::platform {
+namespace {
+
+RunTimeError start_error(int error, const std::string& program) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return {ErrorNumber::FileNotFound, "プログラムが見つかりません: " + program};
+    case EACCES:
+    case EPERM:
+        return {ErrorNumber::PermissionDenied, "プログラムを実行できません (実行の権限がありません): " + program};
+    case ENOEXEC:
+        return {ErrorNumber::InvalidArgument, "プログラムを実行できません (実行できる形式ではありません): " + program};
+    default:
+        return {ErrorNumber::InvalidArgument, "プログラムを起動できません (" + errno_name(error) + "): " + program};
+    }
+}
+
+// The started program gets its own session, a clear signal mask and default
+// signal actions, so it outlives us and owes nothing to our state.
+class SpawnAttributes {
+public:
+    SpawnAttributes() {
+        ::posix_spawnattr_init(&attributes_);
+        sigset_t signals;
+        ::sigemptyset(&signals);
+        ::posix_spawnattr_setsigmask(&attributes_, &signals);
+        ::sigfillset(&signals);
+        ::posix_spawnattr_setsigdefault(&attributes_, &signals);
+        ::posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
+
+    [[nodiscard]] const posix_spawnattr_t* get() const { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_{};
+};
+
+}  // namespace
+
+// Never a shell: the words go straight to exec, searched along PATH unless
+// the program's name holds a slash.
+double NativeProgramStart::start(const std::string& command_line) {
+    std::vector<std::string> words = split_command_line(command_line);
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    const SpawnAttributes attributes;
+    pid_t pid = 0;
+    const int error = ::posix_spawnp(&pid, argv.front(), nullptr, attributes.get(), argv.data(), environ);
+    if (error != 0) throw start_error(error, words.front());
+    return static_cast<double>(pid);
+}
+
+}  // namespace mirutoka::platform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// The PASS window as designed, shared by every front end. Geometry is in
+// twips (1440 to the inch); a front end turns it into pixels at the DPI of its screen.
+namespace mirutoka::ui {
+
+struct TwipRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct ControlDescription {
+    std::string_view name;
+    std::string_view text;
+    TwipRect twips;
+    int tab_index;
+};
+
+inline constexpr std::string_view PASS_name = "PASS";
+inline constexpr std::string_view PASS_title = "ミルトカ";
+inline constexpr int PASS_client_width = 4950;
+inline constexpr int PASS_client_height = 585;
+
+inline constexpr ControlDescription Command1{"Command1", "OK", {3990, 105, 855, 330}, 2};
+inline constexpr ControlDescription Text1{"Text1", "", {1050, 105, 2640, 330}, 0};
+inline constexpr ControlDescription Label1{"Label1", "パスワード", {105, 210, 855, 225}, 1};
+
+inline constexpr char16_t Text1_password_character = u'*';
+
+inline constexpr int twips_per_inch = 1440;
+
+// Rounded to the nearest pixel, so 96 dpi gives exactly twips / 15.
+constexpr int twips_to_pixels(int twips, int dots_per_inch) {
+    return (twips * dots_per_inch + twips_per_inch / 2) / twips_per_inch;
+}
+
+// The key filter of Text1: a carriage return never reaches the text (Enter
+// belongs to the default button). 0 means the character is discarded.
+constexpr void Text1_KeyPress(std::int16_t& KeyAscii) {
+    if (KeyAscii == 13) KeyAscii = 0;
+}
+
+}  // namespace mirutoka::ui
