@@ -1,0 +1,26 @@
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+
+#include "platform/native.h"
+#include "ui/qt/pass_window.h"
+#include "ui/qt/qt_error_report.h"
+#include "ui/qt/qt_message_boxes.h"
+#include "ui/icon/mirutoka.xpm"
+
+// The program takes no arguments, so not even Qt's own options reach Qt.
+int main() {
+    char program_name[] = "mirutoka";
+    char* arguments[] = {program_name, nullptr};
+    int argument_count = 1;
+    QApplication application(argument_count, arguments);
+    QApplication::setWindowIcon(QIcon(QPixmap(mirutoka_icon_xpm)));
+
+    const mirutoka::platform::NativeFiles files;
+    mirutoka::platform::NativeProgramStart program_start;
+    mirutoka::ui::qt::QtMessageBoxes message_boxes;
+    mirutoka::ui::qt::QtErrorReport error_report;
+    mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
+    PASS.show();
+    return QApplication::exec();
+}

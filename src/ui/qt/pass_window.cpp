@@ -1,0 +1,119 @@
+#include "ui/qt/pass_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include <cstdint>
+#include <limits>
+
+#include "gate/event_handler.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/x11_taskbar.h"
+
+namespace mirutoka::ui::qt {
+namespace {
+
+// A fixed dialog frame: title bar, system menu and close box, nothing to
+// minimize or maximize with.
+constexpr Qt::WindowFlags fixed_dialog_frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+}  // namespace
+
+PassWindow::PassWindow(const PassServices& services)
+    : QDialog(nullptr, fixed_dialog_frame),
+      services_(services),
+      // Created in the window's designed order, which is also their stacking order.
+      Label1(nullptr),
+      Text1(nullptr),
+      Command1(new QPushButton(this)) {
+    Text1 = new QLineEdit(this);
+    Label1 = new QLabel(this);
+    setObjectName(to_qstring(PASS_name));
+    setWindowTitle(to_qstring(PASS_title));
+
+    const int dots_per_inch = qRound(screen()->logicalDotsPerInch());
+    setFixedSize(twips_to_pixels(PASS_client_width, dots_per_inch),
+                 twips_to_pixels(PASS_client_height, dots_per_inch));
+    lay_out(*Command1, ui::Command1, dots_per_inch);
+    lay_out(*Text1, ui::Text1, dots_per_inch);
+    lay_out(*Label1, ui::Label1, dots_per_inch);
+
+    Command1->setDefault(true);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    Text1->setEchoMode(QLineEdit::Password);
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                             .arg(static_cast<int>(Text1_password_character)));
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+    Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Text1->installEventFilter(this);
+    Label1->setBuddy(Text1);
+
+    setTabOrder(Text1, Command1);
+    Text1->setFocus();
+    keep_off_taskbar(*this);
+}
+
+void PassWindow::lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch) {
+    control.setObjectName(to_qstring(description.name));
+    control.setGeometry(twips_to_pixels(description.twips.left, dots_per_inch),
+                        twips_to_pixels(description.twips.top, dots_per_inch),
+                        twips_to_pixels(description.twips.width, dots_per_inch),
+                        twips_to_pixels(description.twips.height, dots_per_inch));
+    control.setProperty("text", to_qstring(description.text));
+}
+
+// The window has no cancel button, so Esc does nothing.
+void PassWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
+}
+
+bool PassWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->text().size() == 1) {
+            auto KeyAscii = static_cast<std::int16_t>(key->text().front().unicode());
+            Text1_KeyPress(KeyAscii);
+            if (KeyAscii == 0) {
+                // Not inserted; left unaccepted so that Enter goes on to the default button.
+                key->ignore();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// The frame's size is known only once the window manager has framed the
+// window; then the whole frame, not just the client area, is centred.
+bool PassWindow::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (!centred_with_frame_ && isVisible() && frameGeometry().size() != size()) {
+        centred_with_frame_ = true;
+        centre_on_screen();
+    }
+    return handled;
+}
+
+void PassWindow::centre_on_screen() {
+    const QRect screen_area = screen()->geometry();
+    const QSize frame = frameGeometry().size();
+    move(screen_area.x() + (screen_area.width() - frame.width()) / 2,
+         screen_area.y() + (screen_area.height() - frame.height()) / 2);
+}
+
+void PassWindow::Command1_Click() {
+    gate::run_event_handler(
+        [this] {
+            gate::Command1_Click({services_.files, services_.program_start, services_.message_boxes},
+                                 {[this] { return Text1->text().toStdString(); }, [this] { close(); }});
+        },
+        services_.error_report);
+}
+
+}  // namespace mirutoka::ui::qt

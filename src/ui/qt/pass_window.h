@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+#include "gate/ok_action.h"
+#include "platform/error_report.h"
+#include "ui/pass_window.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace mirutoka::ui::qt {
+
+// Everything PASS hands on or reports to; tests pass fakes, main the real ones.
+struct PassServices {
+    const platform::Files& files;
+    platform::ProgramStart& program_start;
+    platform::MessageBoxes& message_boxes;
+    platform::ErrorReport& error_report;
+};
+
+// The password window: a masked field and an OK button on one row. It only
+// shows and collects; the OK action decides.
+class PassWindow final : public QDialog {
+public:
+    explicit PassWindow(const PassServices& services);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch);
+    void centre_on_screen();
+    void Command1_Click();
+
+    PassServices services_;
+    QLabel* Label1;
+    QLineEdit* Text1;
+    QPushButton* Command1;
+    bool centred_with_frame_ = false;
+};
+
+}  // namespace mirutoka::ui::qt

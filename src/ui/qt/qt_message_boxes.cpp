@@ -1,0 +1,18 @@
+#include "ui/qt/qt_message_boxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "ui/qt/qt_text.h"
+
+namespace mirutoka::ui::qt {
+
+void QtMessageBoxes::show(const platform::Message& message) {
+    const QMessageBox::Icon icon =
+        message.style == platform::question_style ? QMessageBox::Question : QMessageBox::NoIcon;
+    QMessageBox box(icon, to_qstring(message.title), to_qstring(message.prompt), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+}  // namespace mirutoka::ui::qt

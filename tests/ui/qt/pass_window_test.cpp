@@ -1,0 +1,189 @@
+#include "ui/qt/pass_window.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+#include "gate/password_file.h"
+#include "support/fakes.h"
+
+namespace mirutoka::ui::qt {
+
+using namespace mirutoka::testing;
+
+class PassWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeFiles> files;
+    std::unique_ptr<FakeProgramStart> program_start;
+    std::unique_ptr<FakeMessageBoxes> boxes;
+    std::unique_ptr<FakeErrorReport> report;
+    std::unique_ptr<PassWindow> PASS;
+
+    template <class Widget>
+    Widget* control(const char* name) {
+        auto* widget = PASS->findChild<Widget*>(name);
+        if (widget == nullptr) qFatal("no control %s", name);
+        return widget;
+    }
+
+    // keyClicks takes Latin-1 only; this types any text, one key event a character.
+    static void type(QWidget* widget, const QString& text) {
+        for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+
+    QStringList titles() const {
+        QStringList result;
+        for (const platform::Message& message : boxes->shown)
+            result << QString::fromUtf8(message.title.data(), static_cast<qsizetype>(message.title.size()));
+        return result;
+    }
+
+private slots:
+    void init() {
+        files = std::make_unique<FakeFiles>();
+        files->contents[gate::password_file_name] = "secret\ngame --full\n";
+        program_start = std::make_unique<FakeProgramStart>();
+        boxes = std::make_unique<FakeMessageBoxes>();
+        report = std::make_unique<FakeErrorReport>();
+        PASS = std::make_unique<PassWindow>(PassServices{*files, *program_start, *boxes, *report});
+        PASS->show();
+        QVERIFY(QTest::qWaitForWindowActive(PASS.get()));
+    }
+
+    void cleanup() { PASS.reset(); }
+
+    void has_the_designed_geometry_at_96_dpi() {
+        QCOMPARE(PASS->size(), QSize(330, 39));
+        QCOMPARE(PASS->minimumSize(), PASS->maximumSize());
+        QCOMPARE(control<QPushButton>("Command1")->geometry(), QRect(266, 7, 57, 22));
+        QCOMPARE(control<QLineEdit>("Text1")->geometry(), QRect(70, 7, 176, 22));
+        QCOMPARE(control<QLabel>("Label1")->geometry(), QRect(7, 14, 57, 15));
+    }
+
+    void carries_the_exact_texts() {
+        QCOMPARE(PASS->objectName(), QStringLiteral("PASS"));
+        QCOMPARE(PASS->windowTitle(), QStringLiteral("ミルトカ"));
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("パスワード"));
+        QCOMPARE(control<QPushButton>("Command1")->text(), QStringLiteral("OK"));
+        QCOMPARE(control<QLineEdit>("Text1")->text(), QString());
+    }
+
+    void has_a_fixed_dialog_frame() {
+        const Qt::WindowFlags flags = PASS->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    }
+
+    void masks_with_asterisks_and_keeps_the_real_text() {
+        auto* Text1 = control<QLineEdit>("Text1");
+        type(Text1, QStringLiteral("ab パス"));
+        QCOMPARE(Text1->text(), QStringLiteral("ab パス"));
+        QCOMPARE(Text1->displayText(), QStringLiteral("*****"));
+        QVERIFY(!Text1->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(Text1->maxLength() > 1'000'000);
+    }
+
+    void label_names_the_field_and_takes_no_focus() {
+        QCOMPARE(control<QLabel>("Label1")->buddy(), control<QLineEdit>("Text1"));
+        QCOMPARE(control<QLabel>("Label1")->focusPolicy(), Qt::NoFocus);
+    }
+
+    void focus_starts_in_the_field_and_tab_skips_the_label() {
+        auto* Text1 = control<QLineEdit>("Text1");
+        auto* Command1 = control<QPushButton>("Command1");
+        QCOMPARE(QApplication::focusWidget(), Text1);
+        QTest::keyClick(Text1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Command1);
+        QTest::keyClick(Command1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Text1);
+    }
+
+    void enter_in_the_field_presses_ok_without_a_carriage_return() {
+        auto* Text1 = control<QLineEdit>("Text1");
+        QTest::keyClicks(Text1, QStringLiteral("secret"));
+        QTest::keyClick(Text1, Qt::Key_Return);
+        QCOMPARE(program_start->started, std::vector<std::string>{"game --full"});
+        QVERIFY(boxes->shown.empty());
+        QVERIFY(!PASS->isVisible());
+    }
+
+    void carriage_return_character_is_discarded() {
+        auto* Text1 = control<QLineEdit>("Text1");
+        QTest::keyClicks(Text1, QStringLiteral("se"));
+        QTest::sendKeyEvent(QTest::Click, Text1, Qt::Key_M, QStringLiteral("\r"), Qt::ControlModifier);
+        QTest::keyClicks(Text1, QStringLiteral("cret"));
+        QCOMPARE(Text1->text(), QStringLiteral("secret"));
+    }
+
+    void enter_on_the_button_presses_ok() {
+        auto* Command1 = control<QPushButton>("Command1");
+        QVERIFY(Command1->isDefault());
+        QTest::keyClicks(control<QLineEdit>("Text1"), QStringLiteral("wrong"));
+        QTest::keyClick(control<QLineEdit>("Text1"), Qt::Key_Tab);
+        QTest::keyClick(Command1, Qt::Key_Return);
+        QCOMPARE(titles(), QStringList{QStringLiteral("パスワード不一致")});
+        QVERIFY(!PASS->isVisible());
+    }
+
+    void click_with_wrong_password_shows_mismatch_once() {
+        QTest::keyClicks(control<QLineEdit>("Text1"), QStringLiteral("Secret"));
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(titles(), QStringList{QStringLiteral("パスワード不一致")});
+        QVERIFY(program_start->started.empty());
+        QVERIFY(!PASS->isVisible());
+    }
+
+    void escape_does_nothing() {
+        QTest::keyClick(control<QLineEdit>("Text1"), Qt::Key_Escape);
+        QTest::keyClick(PASS.get(), Qt::Key_Escape);
+        QVERIFY(PASS->isVisible());
+        QVERIFY(boxes->shown.empty());
+    }
+
+    void closing_reads_nothing_and_starts_nothing() {
+        QVERIFY(PASS->close());
+        QCOMPARE(files->opens_attempted, 0);
+        QVERIFY(program_start->started.empty());
+        QVERIFY(boxes->shown.empty());
+    }
+
+    void untrapped_error_goes_to_the_report_only() {
+        files->contents[gate::password_file_name] = "";
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(report->reported.size(), 1U);
+        QCOMPARE(report->reported.front().number(), 62);
+        QVERIFY(boxes->shown.empty());
+        QVERIFY(program_start->started.empty());
+    }
+
+    void key_filter_discards_only_carriage_return_data() {
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<int>("passed");
+        QTest::newRow("carriage return") << 13 << 0;
+        QTest::newRow("line feed") << 10 << 10;
+        QTest::newRow("letter") << 65 << 65;
+        QTest::newRow("hiragana") << 0x3042 << 0x3042;
+        QTest::newRow("past 0x7fff") << -1 << -1;
+    }
+
+    void key_filter_discards_only_carriage_return() {
+        QFETCH(int, typed);
+        QFETCH(int, passed);
+        auto KeyAscii = static_cast<std::int16_t>(typed);
+        Text1_KeyPress(KeyAscii);
+        QCOMPARE(static_cast<int>(KeyAscii), passed);
+    }
+};
+
+}  // namespace mirutoka::ui::qt
+
+QTEST_MAIN(mirutoka::ui::qt::PassWindowTest)
+#include "pass_window_test.moc"
