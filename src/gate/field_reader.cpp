@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "gate/utf8.h"
+#include "platform/utf8.h"
 #include "platform/run_time_error.h"
 
 namespace mirutoka::gate {
@@ -86,9 +86,9 @@ void FieldReader::append(std::string& value, char c) const {
 std::string FieldReader::decoded(std::string raw) const {
     switch (encoding_) {
     case Encoding::Sniffed:
-        return is_valid_utf8(raw) ? raw : files_.decode_legacy_text(raw);
+        return files_.decode_unmarked_text(raw);
     case Encoding::Utf8:
-        if (!is_valid_utf8(raw)) throw undecodable_text();
+        if (!platform::is_valid_utf8(raw)) throw undecodable_text();
         return raw;
     default:
         return raw;
@@ -176,7 +176,7 @@ void FieldReader::decode_next_utf16_character() {
         if (!low || !is_low_surrogate(*low)) throw undecodable_text();
         code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (*low - 0xDC00U);
     }
-    append_utf8(pending_, code_point);
+    platform::append_utf8(pending_, code_point);
 }
 
 }  // namespace mirutoka::gate

@@ -16,9 +16,9 @@ inline constexpr std::size_t max_field_length = 64 * 1024;
 // time, straight from the file; see the README for the exact syntax.
 //
 // Encoding: a UTF-8 or UTF-16 byte-order mark decides the file's encoding.
-// Without one, each field that is valid UTF-8 is taken as UTF-8 and any other
-// field is decoded from the system's legacy code page (CP932 on a Japanese
-// system). Every delimiter is ASCII and no CP932 trail byte falls in the ASCII
+// Without one, each field is decoded on its own by the platform (UTF-8 or
+// CP932 on Linux, the ANSI code page on Windows). Every delimiter is ASCII and
+// no trail byte of CP932 or any other East Asian code page falls in the ASCII
 // punctuation range, so the fields can be cut before they are decoded.
 class FieldReader {
 public:

@@ -55,7 +55,7 @@ const std::vector<SyntaxCase> syntax_cases = {
     {"utf8_bom_skipped", "\xEF\xBB\xBFpw,cmd", {"pw", "cmd"}},
     {"utf8_bom_alone", "\xEF\xBB\xBF", {}},
     {"bom_only_at_start", "pw,\xEF\xBB\xBF" "cmd", {"pw", "\xEF\xBB\xBF" "cmd"}},
-    {"not_utf8_goes_to_legacy_code_page", "\x83\x70\x83\x58,cmd", {"legacy:\x83\x70\x83\x58", "cmd"}},
+    {"code_page_text_goes_to_the_platform", "\x83\x70\x83\x58,cmd", {"unmarked:\x83\x70\x83\x58", "cmd"}},
     {"utf16le_bom", "\xFF\xFEp\0w\0,\0c\0m\0d\0\r\0\n\0"s, {"pw", "cmd"}},
     {"utf16be_japanese", "\xFE\xFF\x30\xD1\x30\xB9\0,\0x"s, {"パス", "x"}},
     {"utf16_surrogate_pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {"\U0001F600"}},

@@ -115,29 +115,30 @@ TEST(OpenForInput, NamesTheErrorOfAMissingFile) {
     }
 }
 
-struct LegacyCase {
+struct UnmarkedCase {
     const char* name;
     std::string bytes;
-    std::string text;  // empty: the bytes are not CP932
+    std::string text;  // empty: the bytes are neither UTF-8 nor CP932
 };
 
-class LegacyCodePage : public ::testing::TestWithParam<LegacyCase> {};
+class UnmarkedText : public ::testing::TestWithParam<UnmarkedCase> {};
 
-TEST_P(LegacyCodePage, DecodesCp932OrRaises) {
+TEST_P(UnmarkedText, KeepsUtf8OrDecodesCp932) {
     if (GetParam().text.empty()) {
-        EXPECT_THROW((void)NativeFiles().decode_legacy_text(GetParam().bytes), RunTimeError);
+        EXPECT_THROW((void)NativeFiles().decode_unmarked_text(GetParam().bytes), RunTimeError);
     } else {
-        EXPECT_EQ(NativeFiles().decode_legacy_text(GetParam().bytes), GetParam().text);
+        EXPECT_EQ(NativeFiles().decode_unmarked_text(GetParam().bytes), GetParam().text);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LegacyCodePage,
-                         ::testing::Values(LegacyCase{"katakana", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68", "パスワード"},
-                                           LegacyCase{"trail_byte_is_backslash", "\x83\x5C", "ソ"},
-                                           LegacyCase{"half_width_kana", "\xB1\xB2\xB3", "ｱｲｳ"},
-                                           LegacyCase{"nec_special", "\x87\x40", "①"},
-                                           LegacyCase{"lead_byte_alone", "\x83", ""},
-                                           LegacyCase{"lead_byte_then_blank", "\x83 ", ""}),
+INSTANTIATE_TEST_SUITE_P(Cases, UnmarkedText,
+                         ::testing::Values(UnmarkedCase{"utf8", "パスワード", "パスワード"},
+                                           UnmarkedCase{"katakana", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68", "パスワード"},
+                                           UnmarkedCase{"trail_byte_is_backslash", "\x83\x5C", "ソ"},
+                                           UnmarkedCase{"half_width_kana", "\xB1\xB2\xB3", "ｱｲｳ"},
+                                           UnmarkedCase{"nec_special", "\x87\x40", "①"},
+                                           UnmarkedCase{"lead_byte_alone", "\x83", ""},
+                                           UnmarkedCase{"lead_byte_then_blank", "\x83 ", ""}),
                          testing::CaseName());
 
 TEST(PasswordFile, ReadsAJapaneseWindowsFile) {

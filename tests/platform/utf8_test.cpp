@@ -1,8 +1,8 @@
-#include "gate/utf8.h"
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
 
-namespace mirutoka::gate {
+namespace mirutoka::platform {
 namespace {
 
 struct Utf8Case {
@@ -34,4 +34,4 @@ TEST(Utf8, AppendsEveryLength) {
 }
 
 }  // namespace
-}  // namespace mirutoka::gate
+}  // namespace mirutoka::platform

@@ -1,8 +1,8 @@
-#include "gate/utf8.h"
+#include "platform/utf8.h"
 
 #include <cstddef>
 
-namespace mirutoka::gate {
+namespace mirutoka::platform {
 namespace {
 
 struct Sequence {
@@ -64,4 +64,4 @@ void append_utf8(std::string& text, char32_t code_point) {
     }
 }
 
-}  // namespace mirutoka::gate
+}  // namespace mirutoka::platform
