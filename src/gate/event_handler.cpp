@@ -20,4 +20,8 @@ void run_event_handler(const std::function<void()>& handler, platform::ErrorRepo
     }
 }
 
+std::string untrapped_error_text(const RunTimeError& error) {
+    return "実行時エラー '" + std::to_string(error.number()) + "':\n\n" + error.description();
+}
+
 }  // namespace mirutoka::gate

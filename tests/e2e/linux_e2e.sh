@@ -127,7 +127,8 @@ type_text himitsu
 press Return
 expect_box '実行時エラー'
 expect_exit 1
-check "the report names the program" grep -q "'53'.*no-such-program" "$dir/stderr"
+check "the report gives the number" grep -q "実行時エラー '53'" "$dir/stderr"
+check "the report names the program" grep -q "no-such-program" "$dir/stderr"
 nothing_started
 
 new_case escape_does_nothing_and_close_box_reads_nothing

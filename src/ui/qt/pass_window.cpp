@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "gate/event_handler.h"
+#include "gate/ok_action.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/x11_taskbar.h"
 

@@ -2,8 +2,7 @@
 
 #include <QDialog>
 
-#include "gate/ok_action.h"
-#include "platform/error_report.h"
+#include "ui/pass_services.h"
 #include "ui/pass_window.h"
 
 class QLabel;
@@ -11,14 +10,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace mirutoka::ui::qt {
-
-// Everything PASS hands on or reports to; tests pass fakes, main the real ones.
-struct PassServices {
-    const platform::Files& files;
-    platform::ProgramStart& program_start;
-    platform::MessageBoxes& message_boxes;
-    platform::ErrorReport& error_report;
-};
 
 // The password window: a masked field and an OK button on one row. It only
 // shows and collects; the OK action decides.

@@ -7,17 +7,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "gate/event_handler.h"
 #include "ui/qt/qt_text.h"
 
 namespace mirutoka::ui::qt {
 
 void QtErrorReport::report(const platform::RunTimeError& error) {
-    const std::string number = std::to_string(error.number());
-    std::fprintf(stderr, "mirutoka: 実行時エラー '%s': %s\n", number.c_str(), error.description().c_str());
+    const std::string text = gate::untrapped_error_text(error);
+    std::fprintf(stderr, "mirutoka: %s\n", text.c_str());
     std::fflush(stderr);
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("実行時エラー"),
-                    to_qstring("実行時エラー '" + number + "':\n\n" + error.description()), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, to_qstring(gate::untrapped_error_title), to_qstring(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
     // Nothing of the failed action may run on, and nothing is left to save.
     std::_Exit(EXIT_FAILURE);

@@ -51,7 +51,7 @@ private slots:
         program_start = std::make_unique<FakeProgramStart>();
         boxes = std::make_unique<FakeMessageBoxes>();
         report = std::make_unique<FakeErrorReport>();
-        PASS = std::make_unique<PassWindow>(PassServices{*files, *program_start, *boxes, *report});
+        PASS = std::make_unique<PassWindow>(ui::PassServices{*files, *program_start, *boxes, *report});
         PASS->show();
         QVERIFY(QTest::qWaitForWindowActive(PASS.get()));
     }
