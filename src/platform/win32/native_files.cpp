@@ -1,0 +1,81 @@
+#include <windows.h>
+
+#include "platform/native.h"
+#include "platform/run_time_error.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+
+namespace mirutoka::platform {
+namespace {
+
+std::string code_of(DWORD error) { return "エラー " + std::to_string(error); }
+
+RunTimeError open_error(DWORD error, const std::string& name) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return {ErrorNumber::FileNotFound, "ファイルが見つかりません: " + name};
+    case ERROR_ACCESS_DENIED:
+        return {ErrorNumber::PermissionDenied, "ファイルを読み取る権限がありません: " + name};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return {ErrorNumber::PermissionDenied, "ファイルはほかのプログラムが使用中です: " + name};
+    default:
+        return {ErrorNumber::PathFileAccess, "ファイルを開けません (" + code_of(error) + "): " + name};
+    }
+}
+
+class Win32InputFile final : public InputFile {
+public:
+    explicit Win32InputFile(UniqueHandle file) : file_(std::move(file)) {}
+
+    std::size_t read(std::span<char> buffer) override {
+        DWORD count = 0;
+        const auto wanted = static_cast<DWORD>(buffer.size());
+        if (!::ReadFile(file_.get(), buffer.data(), wanted, &count, nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_LOCK_VIOLATION)
+                throw RunTimeError(ErrorNumber::PermissionDenied, "ファイルはほかのプログラムが使用中です。");
+            throw RunTimeError(ErrorNumber::DeviceIo, "ファイルの読み取りに失敗しました (" + code_of(error) + ")。");
+        }
+        return count;
+    }
+
+private:
+    UniqueHandle file_;
+};
+
+bool is_regular_file(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    return ::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &information) &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
+
+// Others may read the file while it is open; only a file on disk is
+// accepted, never a device, pipe or folder.
+std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) const {
+    UniqueHandle file(::CreateFileW(to_wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid()) throw open_error(::GetLastError(), name);
+    if (!is_regular_file(file.get()))
+        throw RunTimeError(ErrorNumber::PathFileAccess, "通常のファイルではありません: " + name);
+    return std::make_unique<Win32InputFile>(std::move(file));
+}
+
+// A file without a byte-order mark is in the system's ANSI code page, as
+// Windows programs have always written them (CP932 on a Japanese system).
+std::string NativeFiles::decode_unmarked_text(std::string_view bytes) const {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    if (length == 0)
+        throw RunTimeError(ErrorNumber::InvalidArgument,
+                           "ファイルの文字を読み取れません。文字コードが正しくありません。");
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
+    return to_utf8(wide);
+}
+
+}  // namespace mirutoka::platform

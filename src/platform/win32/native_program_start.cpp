@@ -1,0 +1,49 @@
+#include <windows.h>
+
+#include "platform/native.h"
+#include "platform/run_time_error.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+
+namespace mirutoka::platform {
+namespace {
+
+RunTimeError start_error(DWORD error, const std::string& command_line) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return {ErrorNumber::FileNotFound, "プログラムが見つかりません: " + command_line};
+    case ERROR_ACCESS_DENIED:
+        return {ErrorNumber::PermissionDenied, "プログラムを実行できません (アクセスが拒否されました): " + command_line};
+    case ERROR_BAD_EXE_FORMAT:
+        return {ErrorNumber::InvalidArgument, "プログラムを実行できません (実行できる形式ではありません): " + command_line};
+    default:
+        return {ErrorNumber::InvalidArgument,
+                "プログラムを起動できません (エラー " + std::to_string(error) + "): " + command_line};
+    }
+}
+
+}  // namespace
+
+// No application name: Windows splits and searches the command line itself,
+// so an unquoted "C:\Program Files\Game\game.exe" still finds its program.
+double NativeProgramStart::start(const std::string& command_line) {
+    std::wstring line = to_wide(command_line);
+    if (line.find_first_not_of(L" \t") == std::wstring::npos)
+        throw RunTimeError(ErrorNumber::InvalidArgument, "起動するプログラムが指定されていません。");
+    if (line.find(L'\0') != std::wstring::npos)
+        throw RunTimeError(ErrorNumber::InvalidArgument, "コマンドラインを解釈できません (NUL 文字があります)。");
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        throw start_error(::GetLastError(), command_line);
+    const UniqueHandle process_handle(process.hProcess);
+    const UniqueHandle thread_handle(process.hThread);
+    return static_cast<double>(process.dwProcessId);
+}
+
+}  // namespace mirutoka::platform
