@@ -1,0 +1,191 @@
+# Helpers for end-to-end tests that drive PASS in a real X server, the way a
+# user drives it. A test sets `program` (the command that starts PASS) and
+# `window_pid_known`, sources this file, calls start_x_session, then runs its
+# cases. Every wait is bounded; everything started here is stopped at exit.
+
+wait_limit=${E2E_WAIT_SECONDS:-30}
+started_pids=()
+passed=0
+failed=0
+
+stop_everything() {
+  local pid
+  for pid in "${started_pids[@]}"; do
+    { kill "$pid" && wait "$pid"; } 2>/dev/null || true
+  done
+}
+work=$(mktemp -d)
+trap 'stop_everything; rm -rf "$work"' EXIT
+
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "e2e: $tool is missing; run ./dev test to install it" >&2; exit 1; }
+  done
+}
+
+# Polls `command...` every 0.1 s until it succeeds or the limit passes.
+poll() {
+  local deadline=$((SECONDS + wait_limit))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+start_x_session() {
+  require_tools Xvfb openbox xdotool xprop xwininfo xmodmap import
+  local number=90
+  while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+  export DISPLAY=":$number"
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
+  started_pids+=($!)
+  poll xprop -root >/dev/null 2>&1 || { echo "e2e: Xvfb did not start" >&2; exit 1; }
+  openbox --sm-disable >/dev/null 2>&1 &
+  started_pids+=($!)
+  poll window_manager_running || { echo "e2e: openbox did not start" >&2; exit 1; }
+}
+
+window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# Prints the id of the viewable window of process `pid` whose title is
+# exactly `title`. Under Wine the window's process is not the one we started,
+# so there the title alone decides. (xdotool's own search now and then
+# misses a window that is there, so the tree is read directly.)
+find_window() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | grep -F "\"$2\": (" | awk '{print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+    if [ "${window_pid_known:-yes}" = yes ]; then
+      xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $1\$" || continue
+    fi
+    printf '%d' "$id"
+    return
+  done
+}
+
+has_window() { [ -n "$(find_window "$1" "$2")" ]; }
+
+wait_for_window() {
+  local window=""
+  poll has_window "$1" "$2" && window=$(find_window "$1" "$2")
+  printf '%s' "$window"
+}
+
+# Waits for `pid` to end and prints its exit status, or "running" after the limit.
+wait_for_exit() {
+  if poll process_ended "$1"; then
+    local status=0
+    wait "$1" || status=$?
+    printf '%s' "$status"
+  else
+    kill -9 "$1" 2>/dev/null || true
+    printf 'running'
+  fi
+}
+
+process_ended() { ! kill -0 "$1" 2>/dev/null || [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" = Z ]; }
+
+wait_for_file() { poll test -e "$1"; }
+
+screenshot() { import -window root "$1" 2>/dev/null || true; }
+
+# check DESCRIPTION COMMAND...: one assertion, counted.
+check() {
+  local description=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $current_case: $description" >&2
+  fi
+}
+
+report_and_exit() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+title='ミルトカ'
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+new_case() {
+  current_case=$1
+  dir="$work/$1"
+  mkdir -p "$dir"
+}
+
+password_file() { printf "$1" > "$dir/PASSWORD.INI"; }
+
+launch() {
+  (cd "$dir" && exec "${program[@]}" "$@") >"$dir/stdout" 2>"$dir/stderr" &
+  pid=$!
+  started_pids+=("$pid")
+  window=$(wait_for_window "$pid" "$title")
+  check "the window appears" test -n "$window"
+  poll is_active "$window"
+  [ "${click_into_field:-no}" = yes ] && xdotool mousemove --window "$window" 150 18 click 1
+}
+
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+type_text() { xdotool type --delay 40 -- "$1"; }
+
+# Binds each character of $1 to a spare keycode before the program starts.
+# xdotool would otherwise remap a key for every such character while typing,
+# and a program that reads the key after the remap is undone sees another one.
+map_keys() {
+  local text=$1 keycode=200 i
+  for ((i = 0; i < ${#text}; i++)); do
+    xmodmap -e "keycode $keycode = $(printf 'U%04X' "'${text:i:1}")"
+    keycode=$((keycode + 1))
+  done
+}
+press() { xdotool key --delay 40 "$@"; }
+no_box() { ! has_window "$pid" "$1"; }
+click_ok() { xdotool mousemove --window "$window" 294 18 click 1; }
+
+# Waits for the box titled $1, checks PASS is still there behind it, dismisses it.
+expect_box() {
+  local box
+  box=$(wait_for_window "$pid" "$1")
+  check "box '$1' appears" test -n "$box"
+  check "PASS stays loaded while the box is up" has_window "$pid" "$title"
+  screenshot "$screenshots/$current_case.png"
+  [ -n "$box" ] && poll is_active "$box" && press Return
+}
+
+expect_exit() { check "exits with status $1" test "$(wait_for_exit "$pid")" = "$1"; }
+started() { check "the program starts" wait_for_file "$dir/$1"; }
+nothing_started() { check "nothing is started" test -z "$(ls "$dir" | grep -v -e '^PASSWORD.INI$' -e '^std')"; }
+
+frame_is_centred() {
+  local geometry extents left right top bottom x y
+  geometry=$(xwininfo -id "$window")
+  x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
+  y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
+  extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  read -r left right top bottom <<<"$extents"
+  local frame_width=$((330 + left + right)) frame_height=$((39 + top + bottom))
+  local dx=$((2 * (x - left) + frame_width - 1024)) dy=$((2 * (y - top) + frame_height - 768))
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+
+client_size_is() { xwininfo -id "$window" | grep -q "Width: $1" && xwininfo -id "$window" | grep -q "Height: $2"; }
+skips_taskbar() { xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
+not_resizable() { xprop -id "$window" WM_NORMAL_HINTS | grep -q 'minimum size: 330 by 39' && xprop -id "$window" WM_NORMAL_HINTS | grep -q 'maximum size: 330 by 39'; }
+# Motif functions without "all" (1), minimize (8) or maximize (16).
+no_minimize_or_maximize() {
+  local functions
+  functions=$(xprop -id "$window" _MOTIF_WM_HINTS | sed 's/.*= //' | cut -d, -f2)
+  [ $((functions & 25)) -eq 0 ]
+}
+
+check_window_shape() {
+  check "client area is 330 x 39" client_size_is 330 39
+  check "frame is centred on the screen" poll frame_is_centred
+  check "window is kept off the taskbar" skips_taskbar
+  check "window cannot be resized" not_resizable
+  check "window has no minimize or maximize function" no_minimize_or_maximize
+  screenshot "$screenshots/window.png"
+}
