@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# The Linux build in Xvfb with openbox. Usage: linux_e2e.sh MIRUTOKA SCREENSHOT_DIR
+# The Linux build in Xvfb with openbox.
+# Usage: linux_e2e.sh MIRUTOKA SCREENSHOT_DIR [TIME_TO_WINDOW MARK_START]
 set -uo pipefail
 program=("$(realpath "$1")")
 screenshots=$2
+time_to_window=${3:-}
+mark_start=${4:-}
 mkdir -p "$screenshots"
 source "$(dirname "$0")/e2e_lib.sh"
 start_x_session
@@ -81,5 +84,13 @@ check "Esc leaves the window open" has_window "$pid" "$title"
 press alt+F4
 expect_exit 0
 nothing_started
+
+if [ -n "$time_to_window" ]; then
+  new_case the_benchmark_measures_the_window_and_the_start
+  password_file "himitsu\n$mark_start $dir/started\n"
+  measured=$(cd "$dir" && "$time_to_window" --type himitsu --marker "$dir/started" -- "${program[@]}" 2>/dev/null)
+  check "time_to_window reports all three figures ($measured)" \
+    grep -qE '^window_ms=[0-9.]+ peak_kib=[0-9]+ enter_to_start_ms=[0-9.]+$' <<<"$measured"
+fi
 
 report_and_exit

@@ -1,0 +1,191 @@
+// Starts a program and reports how long it takes until the X server says its
+// top-level window is viewable (its frame, when a window manager runs), and
+// the program's peak memory at that moment. Watches the root window for new
+// top-levels instead of polling. Optionally types a line into the window and
+// reports how long until the started program leaves a marker behind.
+//
+//   time_to_window [--type TEXT --marker FILE] -- PROGRAM [ARGUMENTS...]
+//
+// Prints one line: window_ms=… peak_kib=… [enter_to_start_ms=…]
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto wait_limit = std::chrono::seconds(20);
+
+template <class Reply>
+using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <class Reply>
+ReplyPointer<Reply> owned(Reply* reply) {
+    return ReplyPointer<Reply>(reply, &std::free);
+}
+
+double milliseconds(Clock::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+xcb_atom_t intern(xcb_connection_t* connection, const char* name) {
+    const auto reply = owned(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+std::optional<uint32_t> window_pid(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t pid_atom) {
+    const auto reply = owned(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, pid_atom, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+    if (!reply || xcb_get_property_value_length(reply.get()) != 4) return std::nullopt;
+    return *static_cast<uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+// True when `window` or a window below it (a frame holds its client) belongs to `pid`.
+bool belongs_to(xcb_connection_t* connection, xcb_window_t window, uint32_t pid, xcb_atom_t pid_atom, int depth) {
+    if (window_pid(connection, window, pid_atom) == pid) return true;
+    if (depth == 0) return false;
+    const auto tree = owned(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    if (!tree) return false;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+        if (belongs_to(connection, children[i], pid, pid_atom, depth - 1)) return true;
+    return false;
+}
+
+double monotonic_ns() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
+}
+
+long peak_kib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+std::optional<xcb_window_t> wait_for_top_level(xcb_connection_t* connection, pid_t pid) {
+    const xcb_atom_t pid_atom = intern(connection, "_NET_WM_PID");
+    const auto deadline = Clock::now() + wait_limit;
+    pollfd x_server{xcb_get_file_descriptor(connection), POLLIN, 0};
+    while (Clock::now() < deadline) {
+        while (const auto event = owned(xcb_poll_for_event(connection))) {
+            if ((event->response_type & 0x7F) != XCB_MAP_NOTIFY) continue;
+            const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
+            if (belongs_to(connection, map->window, static_cast<uint32_t>(pid), pid_atom, 2)) return map->window;
+        }
+        if (xcb_connection_has_error(connection) != 0) return std::nullopt;
+        ::poll(&x_server, 1, 100);
+    }
+    return std::nullopt;
+}
+
+void press(xcb_connection_t* connection, xcb_keycode_t keycode) {
+    xcb_test_fake_input(connection, XCB_KEY_PRESS, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(connection, XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(connection);
+}
+
+// Keycode of an unshifted keysym in the server's current keyboard map.
+std::optional<xcb_keycode_t> keycode_of(xcb_connection_t* connection, xcb_keysym_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    const auto map = owned(xcb_get_keyboard_mapping_reply(
+        connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr));
+    if (!map) return std::nullopt;
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(map.get());
+    for (int code = 0; code < count; ++code)
+        if (keysyms[code * map->keysyms_per_keycode] == keysym)
+            return static_cast<xcb_keycode_t>(setup->min_keycode + code);
+    return std::nullopt;
+}
+
+std::optional<double> enter_to_start(xcb_connection_t* connection, const std::string& text, const std::string& marker) {
+    for (const char c : text) {
+        const auto keycode = keycode_of(connection, static_cast<xcb_keysym_t>(c));
+        if (!keycode) return std::nullopt;
+        press(connection, *keycode);
+    }
+    const auto enter = keycode_of(connection, 0xFF0D);
+    if (!enter) return std::nullopt;
+    ::unlink(marker.c_str());
+    const double sent_ns = monotonic_ns();
+    press(connection, *enter);
+    const auto deadline = Clock::now() + wait_limit;
+    while (Clock::now() < deadline) {
+        std::ifstream started(marker);
+        double started_ns = 0;
+        if (started >> started_ns) return (started_ns - sent_ns) / 1e6;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::string text;
+    std::string marker;
+    int first = 1;
+    for (; first < argc && std::strcmp(argv[first], "--") != 0; ++first) {
+        if (std::strcmp(argv[first], "--type") == 0 && first + 1 < argc) text = argv[++first];
+        else if (std::strcmp(argv[first], "--marker") == 0 && first + 1 < argc) marker = argv[++first];
+    }
+    if (first + 1 >= argc) {
+        std::fprintf(stderr, "usage: time_to_window [--type TEXT --marker FILE] -- PROGRAM [ARGUMENTS...]\n");
+        return 2;
+    }
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        std::fprintf(stderr, "time_to_window: cannot reach the X server\n");
+        return 2;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+
+    const auto started = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execvp(argv[first + 1], argv + first + 1);
+        ::_exit(127);
+    }
+    const std::optional<xcb_window_t> window = wait_for_top_level(connection, pid);
+    const auto shown = Clock::now();
+    const long peak = peak_kib(pid);
+    int status = 1;
+    if (window) {
+        std::printf("window_ms=%.2f peak_kib=%ld", milliseconds(shown - started), peak);
+        if (!text.empty() && !marker.empty()) {
+            const std::optional<double> enter = enter_to_start(connection, text, marker);
+            if (enter) std::printf(" enter_to_start_ms=%.3f", *enter);
+            else std::printf(" enter_to_start_ms=none");
+        }
+        std::printf("\n");
+        status = 0;
+    } else {
+        std::fprintf(stderr, "time_to_window: no window within the limit\n");
+    }
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    xcb_disconnect(connection);
+    return status;
+}
