@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/utf8.h"
+#include "platform/process.h"
 #include "platform/run_time_error.h"
 
 namespace mirutoka::gate {
@@ -28,6 +29,11 @@ RunTimeError undecodable_text() {
 }  // namespace
 
 FieldReader::FieldReader(platform::InputFile& file, const platform::Files& files) : file_(file), files_(files) {}
+
+FieldReader::~FieldReader() {
+    platform::wipe(buffer_);
+    platform::wipe(pending_);
+}
 
 std::string FieldReader::read_field() {
     skip_blanks();

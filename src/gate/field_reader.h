@@ -23,6 +23,9 @@ inline constexpr std::size_t max_field_length = 64 * 1024;
 class FieldReader {
 public:
     FieldReader(platform::InputFile& file, const platform::Files& files);
+    FieldReader(const FieldReader&) = delete;
+    FieldReader& operator=(const FieldReader&) = delete;
+    ~FieldReader();  // wipes what it still holds of the file
 
     // The next field as UTF-8. Throws RunTimeError at the end of the data, for
     // a field over max_field_length, or for text that cannot be decoded.

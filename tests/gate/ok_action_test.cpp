@@ -24,6 +24,7 @@ struct Outcome {
     std::optional<int> error;
     bool unloaded = false;
     int open_at_unload = -1;
+    int typed_text_reads = 0;
 };
 
 class OkAction : public ::testing::Test {
@@ -36,7 +37,10 @@ protected:
 
     Outcome press_ok(const std::string& typed) {
         Outcome outcome;
-        const PassOperations pass{[typed] { return typed; },
+        const PassOperations pass{[typed, &outcome] {
+                                      ++outcome.typed_text_reads;
+                                      return typed;
+                                  },
                                   [&] {
                                       outcome.unloaded = true;
                                       outcome.open_at_unload = files.open_now;
@@ -89,6 +93,7 @@ TEST_P(PasswordCheck, StartsOnlyOnExactMatch) {
     EXPECT_FALSE(outcome.error);
     EXPECT_TRUE(outcome.unloaded);
     EXPECT_EQ(outcome.open_at_unload, 0) << "the file must be closed before the unload";
+    EXPECT_EQ(outcome.typed_text_reads, 1);
     if (check.started.empty()) {
         EXPECT_EQ(outcome.titles, std::vector<std::string>{"パスワード不一致"});
         EXPECT_TRUE(outcome.started.empty());

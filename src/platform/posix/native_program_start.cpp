@@ -52,6 +52,24 @@ private:
     posix_spawnattr_t attributes_{};
 };
 
+// Only standard input, output and error go along: whatever else the process
+// holds open, even a descriptor someone forgot to mark close-on-exec, stays.
+class SpawnFileActions {
+public:
+    SpawnFileActions() {
+        ::posix_spawn_file_actions_init(&actions_);
+        ::posix_spawn_file_actions_addclosefrom_np(&actions_, 3);
+    }
+    SpawnFileActions(const SpawnFileActions&) = delete;
+    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+    ~SpawnFileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
+
+    [[nodiscard]] const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+private:
+    posix_spawn_file_actions_t actions_{};
+};
+
 }  // namespace
 
 // Never a shell: the words go straight to exec, searched along PATH unless
@@ -62,9 +80,11 @@ double NativeProgramStart::start(const std::string& command_line) {
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    const SpawnFileActions file_actions;
     const SpawnAttributes attributes;
     pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, argv.front(), nullptr, attributes.get(), argv.data(), environ);
+    const int error =
+        ::posix_spawnp(&pid, argv.front(), file_actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) throw start_error(error, words.front());
     return static_cast<double>(pid);
 }

@@ -3,6 +3,7 @@
 #include <QPixmap>
 
 #include "platform/native.h"
+#include "platform/process.h"
 #include "ui/qt/pass_window.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
@@ -10,6 +11,7 @@
 
 // The program takes no arguments, so not even Qt's own options reach Qt.
 int main() {
+    mirutoka::platform::harden_process();
     char program_name[] = "mirutoka";
     char* arguments[] = {program_name, nullptr};
     int argument_count = 1;

@@ -108,11 +108,18 @@ void PassWindow::centre_on_screen() {
          screen_area.y() + (screen_area.height() - frame.height()) / 2);
 }
 
+// The field is emptied as it is read, so the password stays in memory no longer than needed.
+std::string PassWindow::take_typed_text() {
+    std::string typed = Text1->text().toStdString();
+    Text1->clear();
+    return typed;
+}
+
 void PassWindow::Command1_Click() {
     gate::run_event_handler(
         [this] {
             gate::Command1_Click({services_.files, services_.program_start, services_.message_boxes},
-                                 {[this] { return Text1->text().toStdString(); }, [this] { close(); }});
+                                 {[this] { return take_typed_text(); }, [this] { close(); }});
         },
         services_.error_report);
 }

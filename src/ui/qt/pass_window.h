@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 #include "ui/pass_services.h"
 #include "ui/pass_window.h"
 
@@ -25,6 +27,7 @@ protected:
 private:
     void lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch);
     void centre_on_screen();
+    std::string take_typed_text();
     void Command1_Click();
 
     PassServices services_;

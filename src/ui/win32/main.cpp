@@ -3,12 +3,14 @@
 
 #include "gate/event_handler.h"
 #include "platform/native.h"
+#include "platform/process.h"
 #include "ui/win32/pass_window.h"
 #include "ui/win32/win32_error_report.h"
 #include "ui/win32/win32_message_boxes.h"
 
 // The program takes no arguments: the command line is never looked at.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+    mirutoka::platform::harden_process();
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 

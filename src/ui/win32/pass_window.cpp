@@ -212,17 +212,21 @@ LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM w
     return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
-std::string PassWindow::typed_text() const {
+// The field is emptied as it is read, so the password stays in memory no longer than needed.
+std::string PassWindow::take_typed_text() {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(Text1)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(Text1, text.data(), static_cast<int>(text.size()))));
-    return platform::to_utf8(text);
+    ::SetWindowTextW(Text1, L"");
+    std::string typed = platform::to_utf8(text);
+    ::SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    return typed;
 }
 
 void PassWindow::Command1_Click() {
     gate::run_event_handler(
         [this] {
             gate::Command1_Click({services_.files, services_.program_start, services_.message_boxes},
-                                 {[this] { return typed_text(); }, [this] { ::DestroyWindow(PASS_); }});
+                                 {[this] { return take_typed_text(); }, [this] { ::DestroyWindow(PASS_); }});
         },
         services_.error_report);
 }

@@ -62,7 +62,7 @@ private:
     void create_controls();
     void lay_out(int dots_per_inch);
     void centre_on_screen();
-    std::string typed_text() const;
+    std::string take_typed_text();
     void Command1_Click();
 
     HINSTANCE instance_;

@@ -139,6 +139,7 @@ private slots:
         QCOMPARE(titles(), QStringList{QStringLiteral("パスワード不一致")});
         QVERIFY(program_start->started.empty());
         QVERIFY(!PASS->isVisible());
+        QVERIFY2(control<QLineEdit>("Text1")->text().isEmpty(), "the typed password stays in the field");
     }
 
     void escape_does_nothing() {

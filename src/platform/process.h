@@ -1,0 +1,17 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace mirutoka::platform {
+
+// Called first thing at start, before any secret is read: no core dump can
+// carry the password away and, on Windows, no DLL is loaded from the working
+// folder, the one that holds PASSWORD.INI.
+void harden_process();
+
+// Overwrites a secret in memory in a way the compiler may not drop.
+void wipe(std::span<char> secret) noexcept;
+inline void wipe(std::string& secret) noexcept { wipe(std::span(secret.data(), secret.size())); }
+
+}  // namespace mirutoka::platform
