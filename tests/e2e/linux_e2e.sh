@@ -4,8 +4,8 @@
 set -uo pipefail
 program=("$(realpath "$1")")
 screenshots=$2
-time_to_window=${3:-}
-mark_start=${4:-}
+time_to_window=${3:+$(realpath "$3")}
+mark_start=${4:+$(realpath "$4")}
 mkdir -p "$screenshots"
 source "$(dirname "$0")/e2e_lib.sh"
 start_x_session
@@ -88,7 +88,8 @@ nothing_started
 if [ -n "$time_to_window" ]; then
   new_case the_benchmark_measures_the_window_and_the_start
   password_file "himitsu\n$mark_start $dir/started\n"
-  measured=$(cd "$dir" && "$time_to_window" --type himitsu --marker "$dir/started" -- "${program[@]}" 2>/dev/null)
+  measured=$(cd "$dir" && "$time_to_window" --type himitsu --marker "$dir/started" -- "${program[@]}" 2>"$dir/measure.log")
+  cat "$dir/measure.log" >&2
   check "time_to_window reports all three figures ($measured)" \
     grep -qE '^window_ms=[0-9.]+ peak_kib=[0-9]+ enter_to_start_ms=[0-9.]+$' <<<"$measured"
 fi

@@ -12,7 +12,7 @@
 #include "gate/event_handler.h"
 #include "gate/ok_action.h"
 #include "ui/qt/qt_text.h"
-#include "ui/qt/x11_taskbar.h"
+
 
 namespace mirutoka::ui::qt {
 namespace {
@@ -30,7 +30,8 @@ PassWindow::PassWindow(const PassServices& services)
       // Created in the window's designed order, which is also their stacking order.
       Label1(nullptr),
       Text1(nullptr),
-      Command1(new QPushButton(this)) {
+      Command1(new QPushButton(this)),
+      frame_watch_(*this, [this](QMargins frame) { centre_on_screen(frame); }) {
     Text1 = new QLineEdit(this);
     Label1 = new QLabel(this);
     setObjectName(to_qstring(PASS_name));
@@ -91,21 +92,20 @@ bool PassWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The frame's size is known only once the window manager has framed the
-// window; then the whole frame, not just the client area, is centred.
-bool PassWindow::event(QEvent* event) {
-    const bool handled = QDialog::event(event);
-    if (!centred_with_frame_ && isVisible() && frameGeometry().size() != size()) {
-        centred_with_frame_ = true;
-        centre_on_screen();
-    }
-    return handled;
+// window, so the window is centred as it is first shown and, with a window
+// manager, again as soon as the frame is known: the whole frame is centred.
+void PassWindow::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) centre_on_screen(QMargins());
+    QDialog::showEvent(event);
 }
 
-void PassWindow::centre_on_screen() {
+// Places the client area so that the frame around it sits in the middle of the screen.
+void PassWindow::centre_on_screen(QMargins frame) {
     const QRect screen_area = screen()->geometry();
-    const QSize frame = frameGeometry().size();
-    move(screen_area.x() + (screen_area.width() - frame.width()) / 2,
-         screen_area.y() + (screen_area.height() - frame.height()) / 2);
+    const QSize outer = size().grownBy(frame);
+    const QPoint client(screen_area.x() + (screen_area.width() - outer.width()) / 2 + frame.left(),
+                        screen_area.y() + (screen_area.height() - outer.height()) / 2 + frame.top());
+    setGeometry(QRect(client, size()));
 }
 
 // The field is emptied as it is read, so the password stays in memory no longer than needed.

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
 
 #include <string>
 
 #include "ui/pass_services.h"
 #include "ui/pass_window.h"
+#include "ui/qt/x11_window.h"
 
 class QLabel;
 class QLineEdit;
@@ -22,11 +24,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch);
-    void centre_on_screen();
+    void centre_on_screen(QMargins frame);
     std::string take_typed_text();
     void Command1_Click();
 
@@ -34,7 +36,7 @@ private:
     QLabel* Label1;
     QLineEdit* Text1;
     QPushButton* Command1;
-    bool centred_with_frame_ = false;
+    FrameWatch frame_watch_;
 };
 
 }  // namespace mirutoka::ui::qt

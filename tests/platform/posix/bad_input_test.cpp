@@ -171,8 +171,9 @@ TEST_P(BadInput, EndsInTheExpectedOutcomeWithinBounds) {
         ::close(pipe_ends[0]);
         ::alarm(time_limit_seconds);
         const std::string outcome = row.as_nobody && !drop_to_nobody() ? "could not drop root" : press_ok(row);
-        (void)::write(pipe_ends[1], outcome.data(), outcome.size());
-        ::_exit(0);
+        const bool reported = ::write(pipe_ends[1], outcome.data(), outcome.size()) ==
+                              static_cast<ssize_t>(outcome.size());
+        ::_exit(reported ? 0 : 1);
     }
     ::close(pipe_ends[1]);
     std::string outcome(64, '\0');

@@ -1,0 +1,79 @@
+#include "ui/qt/x11_window.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace mirutoka::ui::qt {
+namespace {
+
+xcb_connection_t* x11_connection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_atom_t intern(xcb_connection_t* connection, std::string_view name) {
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data());
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+}  // namespace
+
+void keep_off_taskbar(QWidget& window) {
+    xcb_connection_t* connection = x11_connection();
+    if (connection == nullptr) return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const xcb_atom_t skip_taskbar = intern(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, intern(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM,
+                        32, 1, &skip_taskbar);
+    xcb_flush(connection);
+}
+
+FrameWatch::FrameWatch(QWidget& window, std::function<void(QMargins)> framed)
+    : window_(window), framed_(std::move(framed)) {
+    xcb_connection_t* connection = x11_connection();
+    if (connection == nullptr) return;
+    frame_extents_atom_ = intern(connection, "_NET_FRAME_EXTENTS");
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+FrameWatch::~FrameWatch() {
+    if (frame_extents_atom_ != 0) QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+// Read straight from the property: Qt learns of the frame later, and not
+// always before the events that would tell the window.
+bool FrameWatch::nativeEventFilter(const QByteArray& event_type, void* message, qintptr*) {
+    if (framed_ == nullptr || event_type != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7FU) != XCB_PROPERTY_NOTIFY) return false;
+    const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (property->atom != frame_extents_atom_ || property->window != static_cast<xcb_window_t>(window_.winId()))
+        return false;
+    xcb_connection_t* connection = x11_connection();
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, property->window, frame_extents_atom_,
+                                                XCB_ATOM_CARDINAL, 0, 4),
+                               nullptr),
+        &std::free);
+    if (!reply || xcb_get_property_value_length(reply.get()) != 4 * sizeof(uint32_t)) return false;
+    const auto* extents = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    const QMargins margins(static_cast<int>(extents[0]), static_cast<int>(extents[2]), static_cast<int>(extents[1]),
+                           static_cast<int>(extents[3]));
+    QTimer::singleShot(0, &window_, [framed = std::exchange(framed_, nullptr), margins] { framed(margins); });
+    return false;
+}
+
+}  // namespace mirutoka::ui::qt

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QMargins>
+
+#include <functional>
+
+class QWidget;
+
+// What only X11 window managers can be asked for; off X11 these do nothing.
+namespace mirutoka::ui::qt {
+
+// Asks an EWMH window manager to leave the window out of the taskbar. Call it
+// before the window is first shown.
+void keep_off_taskbar(QWidget& window);
+
+// Calls `framed` with the frame's margins once the window manager has framed
+// the window and said how (_NET_FRAME_EXTENTS), from the event loop.
+class FrameWatch final : public QAbstractNativeEventFilter {
+public:
+    FrameWatch(QWidget& window, std::function<void(QMargins)> framed);
+    FrameWatch(const FrameWatch&) = delete;
+    FrameWatch& operator=(const FrameWatch&) = delete;
+    ~FrameWatch() override;
+
+    bool nativeEventFilter(const QByteArray& event_type, void* message, qintptr* result) override;
+
+private:
+    QWidget& window_;
+    std::function<void(QMargins)> framed_;
+    unsigned frame_extents_atom_ = 0;
+};
+
+}  // namespace mirutoka::ui::qt

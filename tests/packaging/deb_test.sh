@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The .deb: built by CPack, clean under lintian, unpacked into a throw-away
+# root, and its /usr/bin/mirutoka run once end to end.
+# Usage: deb_test.sh BUILD_DIR
+set -uo pipefail
+build=$(realpath "$1")
+screenshots=$build/e2e-screenshots
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
+
+package=$(cd "$build" && cpack -G DEB 2>&1 | sed -n 's/.*package: \(.*\.deb\) generated.*/\1/p')
+check "cpack builds the .deb" test -f "$package"
+lint=$(lintian --tag-display-limit 0 "$package" 2>&1 | grep -E '^[EW]: ')
+check "lintian reports no error or warning: $lint" test -z "$lint"
+
+root="$work/root"
+dpkg-deb -x "$package" "$root"
+for file in usr/bin/mirutoka usr/share/applications/mirutoka.desktop usr/share/icons/hicolor/32x32/apps/mirutoka.png \
+  usr/share/icons/hicolor/scalable/apps/mirutoka.svg usr/share/man/man1/mirutoka.1.gz \
+  usr/share/man/ja/man1/mirutoka.1.gz usr/share/doc/mirutoka/copyright; do
+  check "the package holds /$file" test -f "$root/$file"
+done
+check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/mirutoka.desktop"
+
+start_x_session
+program=("$root/usr/bin/mirutoka")
+new_case installed_program_starts_the_protected_one
+printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
+chmod +x "$work/touch.sh"
+password_file 'himitsu\n../touch.sh started\n'
+launch
+type_text himitsu
+press Return
+started started
+expect_exit 0
+
+report_and_exit
