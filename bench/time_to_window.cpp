@@ -1,12 +1,14 @@
 // Starts a program and reports how long it takes until the X server says its
 // top-level window is viewable (its frame, when a window manager runs), and
-// the program's peak memory at that moment. Watches the root window for new
-// top-levels instead of polling. Optionally types a line into the window and
-// reports how long until the started program leaves a marker behind.
+// the program's peak memory and shared libraries at that moment. Watches the
+// root window for new top-levels instead of polling. Optionally feeds the
+// program's standard input, and types a line into the window and reports how
+// long from the Enter key until the started program stamps its start.
 //
-//   time_to_window [--type TEXT --marker FILE] -- PROGRAM [ARGUMENTS...]
+//   time_to_window [--stdin TEXT] [--type TEXT --marker FILE] -- PROGRAM [ARGUMENTS...]
 //
-// Prints one line: window_ms=… peak_kib=… [enter_to_start_ms=…]
+// Prints one line: window_ms=… peak_kib=… libraries=… [enter_to_start_ms=…]
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -14,11 +16,13 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <array>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -74,6 +78,19 @@ double monotonic_ns() {
     return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
 }
 
+// Shared objects mapped into the process.
+long libraries(pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::vector<std::string> seen;
+    for (std::string line; std::getline(maps, line);) {
+        const std::size_t path = line.find('/');
+        if (path == std::string::npos || line.find(".so", path) == std::string::npos) continue;
+        const std::string file = line.substr(path);
+        if (std::find(seen.begin(), seen.end(), file) == seen.end()) seen.push_back(file);
+    }
+    return static_cast<long>(seen.size());
+}
+
 long peak_kib(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)
@@ -125,6 +142,8 @@ std::optional<double> enter_to_start(xcb_connection_t* connection, const std::st
     }
     const auto enter = keycode_of(connection, 0xFF0D);
     if (!enter) return std::nullopt;
+    // Lets the program take in the typed text first, so the figure is Enter's alone.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ::unlink(marker.c_str());
     const double sent_ns = monotonic_ns();
     press(connection, *enter);
@@ -143,13 +162,15 @@ std::optional<double> enter_to_start(xcb_connection_t* connection, const std::st
 int main(int argc, char* argv[]) {
     std::string text;
     std::string marker;
+    std::string input;
     int first = 1;
     for (; first < argc && std::strcmp(argv[first], "--") != 0; ++first) {
         if (std::strcmp(argv[first], "--type") == 0 && first + 1 < argc) text = argv[++first];
         else if (std::strcmp(argv[first], "--marker") == 0 && first + 1 < argc) marker = argv[++first];
+        else if (std::strcmp(argv[first], "--stdin") == 0 && first + 1 < argc) input = std::string(argv[++first]) + "\n";
     }
     if (first + 1 >= argc) {
-        std::fprintf(stderr, "usage: time_to_window [--type TEXT --marker FILE] -- PROGRAM [ARGUMENTS...]\n");
+        std::fprintf(stderr, "usage: time_to_window [--stdin TEXT] [--type TEXT --marker FILE] -- PROGRAM [ARGUMENTS...]\n");
         return 2;
     }
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
@@ -162,18 +183,34 @@ int main(int argc, char* argv[]) {
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
 
+    std::array<int, 2> feed{-1, -1};
+    if (!input.empty() && ::pipe(feed.data()) != 0) return 2;
     const auto started = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // What the program prints is not ours to report.
+        const int nowhere = ::open("/dev/null", O_WRONLY);
+        ::dup2(nowhere, STDOUT_FILENO);
+        ::close(nowhere);
+        if (!input.empty()) {
+            ::dup2(feed[0], STDIN_FILENO);
+            ::close(feed[0]);
+            ::close(feed[1]);
+        }
         ::execvp(argv[first + 1], argv + first + 1);
         ::_exit(127);
+    }
+    if (!input.empty()) {
+        ::close(feed[0]);
+        if (::write(feed[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) return 2;
     }
     const std::optional<xcb_window_t> window = wait_for_top_level(connection, pid);
     const auto shown = Clock::now();
     const long peak = peak_kib(pid);
+    const long shared_objects = libraries(pid);
     int status = 1;
     if (window) {
-        std::printf("window_ms=%.2f peak_kib=%ld", milliseconds(shown - started), peak);
+        std::printf("window_ms=%.2f peak_kib=%ld libraries=%ld", milliseconds(shown - started), peak, shared_objects);
         if (!text.empty() && !marker.empty()) {
             const std::optional<double> enter = enter_to_start(connection, text, marker);
             if (enter) std::printf(" enter_to_start_ms=%.3f", *enter);
@@ -186,6 +223,7 @@ int main(int argc, char* argv[]) {
     }
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
+    if (!input.empty()) ::close(feed[1]);
     xcb_disconnect(connection);
     return status;
 }
