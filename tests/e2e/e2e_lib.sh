@@ -189,3 +189,65 @@ check_window_shape() {
   check "window has no minimize or maximize function" no_minimize_or_maximize
   screenshot "$screenshots/window.png"
 }
+
+# Types the password stored by the case's PASSWORD.INI and expects the start.
+right_password_starts() {
+  launch "$@"
+  type_text himitsu
+  press Return
+  started started
+  expect_exit 0
+}
+
+# The cases both builds share. A test sets `eol` (its line end) and `protected`
+# (a command line that leaves the file "started" in the working folder), both
+# in printf's escapes, before it runs them.
+shared_cases() {
+  new_case wrong_password_shows_mismatch
+  password_file "himitsu${eol}${protected}${eol}"
+  launch
+  type_text 'himitsu '
+  press Return
+  expect_box 'パスワード不一致'
+  expect_exit 0
+  nothing_started
+
+  new_case ok_button_click_without_file_shows_missing_file
+  launch
+  type_text himitsu
+  click_ok
+  expect_box 'エラー'
+  expect_exit 0
+
+  new_case empty_file_shows_the_error_report
+  password_file ''
+  launch
+  press Return
+  expect_box '実行時エラー'
+  expect_exit 1
+  check "the report goes to standard error" grep -q "実行時エラー '62'" "$dir/stderr"
+  check "no message box of the gate" no_box 'エラー'
+  nothing_started
+
+  new_case missing_program_shows_the_error_report
+  password_file "himitsu,no-such-program.exe${eol}"
+  launch
+  type_text himitsu
+  press Return
+  expect_box '実行時エラー'
+  expect_exit 1
+  check "the report gives the number" grep -q "実行時エラー '53'" "$dir/stderr"
+  check "the report names the program" grep -q "no-such-program" "$dir/stderr"
+  nothing_started
+
+  new_case escape_does_nothing_and_close_box_reads_nothing
+  password_file "himitsu${eol}${protected}${eol}"
+  launch
+  type_text himitsu
+  press Escape
+  sleep 0.5
+  check "Esc leaves the window open" has_window "$pid" "$title"
+  press alt+F4
+  expect_exit 0
+  nothing_started
+}

@@ -38,53 +38,9 @@ press Return
 started started
 expect_exit 0
 
-new_case wrong_password_shows_mismatch
-password_file 'himitsu\n../touch.sh started\n'
-launch
-type_text Himitsu
-press Return
-expect_box 'パスワード不一致'
-expect_exit 0
-nothing_started
-
-new_case ok_button_click_without_file_shows_missing_file
-launch
-type_text himitsu
-click_ok
-expect_box 'エラー'
-expect_exit 0
-
-new_case empty_file_shows_the_error_report
-password_file ''
-launch
-press Return
-expect_box '実行時エラー'
-expect_exit 1
-check "the report goes to standard error" grep -q "実行時エラー '62'" "$dir/stderr"
-check "no message box of the gate" no_box 'エラー'
-nothing_started
-
-new_case missing_program_shows_the_error_report
-password_file 'himitsu,./no-such-program\n'
-launch
-type_text himitsu
-press Return
-expect_box '実行時エラー'
-expect_exit 1
-check "the report gives the number" grep -q "実行時エラー '53'" "$dir/stderr"
-check "the report names the program" grep -q "no-such-program" "$dir/stderr"
-nothing_started
-
-new_case escape_does_nothing_and_close_box_reads_nothing
-password_file 'himitsu\n../touch.sh started\n'
-launch
-type_text himitsu
-press Escape
-sleep 0.5
-check "Esc leaves the window open" has_window "$pid" "$title"
-press alt+F4
-expect_exit 0
-nothing_started
+eol='\n'
+protected='../touch.sh started'
+shared_cases
 
 if [ -n "$time_to_window" ]; then
   new_case the_benchmark_measures_the_window_and_the_start

@@ -27,10 +27,6 @@ new_case installed_program_starts_the_protected_one
 printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
 chmod +x "$work/touch.sh"
 password_file 'himitsu\n../touch.sh started\n'
-launch
-type_text himitsu
-press Return
-started started
-expect_exit 0
+right_password_starts
 
 report_and_exit

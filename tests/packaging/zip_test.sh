@@ -29,10 +29,6 @@ program=(wine "$unpacked/mirutoka.exe")
 new_case unpacked_program_starts_the_protected_one
 cp "$touch_marker" "$dir/"
 password_file 'himitsu\r\ntouch_marker.exe started\r\n'
-launch
-type_text himitsu
-press Return
-started started
-expect_exit 0
+right_password_starts
 
 report_and_exit
