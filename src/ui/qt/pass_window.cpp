@@ -14,7 +14,6 @@
 #include "gate/ok_action.h"
 #include "ui/qt/qt_text.h"
 
-
 namespace mirutoka::ui::qt {
 namespace {
 
@@ -39,13 +38,10 @@ constexpr Qt::WindowFlags fixed_dialog_frame = Qt::Dialog | Qt::CustomizeWindowH
 PassWindow::PassWindow(const PassServices& services)
     : QDialog(nullptr, fixed_dialog_frame),
       services_(services),
-      // Created in the window's designed order, which is also their stacking order.
-      Label1(nullptr),
-      Text1(nullptr),
       Command1(new QPushButton(this)),
+      Text1(new QLineEdit(this)),
+      Label1(new QLabel(this)),
       frame_watch_(*this, [this](QMargins frame) { centre_on_screen(frame); }) {
-    Text1 = new QLineEdit(this);
-    Label1 = new QLabel(this);
     setObjectName(to_qstring(PASS_name));
     setWindowTitle(to_qstring(PASS_title));
 

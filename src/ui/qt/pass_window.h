@@ -33,9 +33,10 @@ private:
     void Command1_Click();
 
     PassServices services_;
-    QLabel* Label1;
-    QLineEdit* Text1;
+    // In the window's designed order, which is also the order they are created and stacked in.
     QPushButton* Command1;
+    QLineEdit* Text1;
+    QLabel* Label1;
     FrameWatch frame_watch_;
 };
 
