@@ -1,13 +1,6 @@
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <grp.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -27,15 +20,6 @@ using gate::password_file_name;
 using testing::ScopedWorkingDirectory;
 using testing::TempDir;
 
-void make_socket(const fs::path& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-    ::close(fd);
-}
-
 struct ProbeCase {
     const char* name;
     std::function<void(const fs::path& file)> make;
@@ -44,17 +28,17 @@ struct ProbeCase {
 
 class Probe : public ::testing::TestWithParam<ProbeCase> {};
 
-TEST_P(Probe, OpensOnlyARegularReadableFileInTheWorkingDirectory) {
+TEST_P(Probe, OpensARegularFileInTheWorkingDirectory) {
     const TempDir dir;
     GetParam().make(dir.path() / password_file_name);
     const ScopedWorkingDirectory in_dir(dir.path());
     EXPECT_EQ(File_Ok(NativeFiles(), password_file_name), GetParam().expected);
 }
 
+// What must not open is in the bad-input table; these are what must.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Probe,
     ::testing::Values(
-        ProbeCase{"missing", [](const fs::path&) {}, 1},
         ProbeCase{"empty_file", [](const fs::path& file) { std::ofstream{file}; }, 0},
         ProbeCase{"readable_file", [](const fs::path& file) { std::ofstream{file} << "pw\ncmd\n"; }, 0},
         ProbeCase{"link_to_readable_file",
@@ -63,13 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                       fs::create_symlink("real.ini", file);
                   },
                   0},
-        ProbeCase{"directory", [](const fs::path& file) { fs::create_directory(file); }, 1},
-        ProbeCase{"fifo", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, 1},
-        ProbeCase{"socket", make_socket, 1},
-        ProbeCase{"link_to_dev_zero", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }, 1},
-        ProbeCase{"link_to_dev_urandom", [](const fs::path& file) { fs::create_symlink("/dev/urandom", file); }, 1},
-        ProbeCase{"link_loop", [](const fs::path& file) { fs::create_symlink(file, file); }, 1},
-        ProbeCase{"dangling_link", [](const fs::path& file) { fs::create_symlink("nowhere.ini", file); }, 1}),
+        ProbeCase{"missing", [](const fs::path&) {}, 1}),
     testing::CaseName());
 
 TEST(Probe, LooksInTheWorkingDirectoryNotBesideTheProgram) {
@@ -78,29 +56,6 @@ TEST(Probe, LooksInTheWorkingDirectoryNotBesideTheProgram) {
     program_folder.write(password_file_name, "pw\ncmd");
     const ScopedWorkingDirectory in_dir(working_folder.path());
     EXPECT_EQ(File_Ok(NativeFiles(), password_file_name), 1);
-}
-
-// Root reads everything, so the check runs in a child that has given up root.
-TEST(Probe, UnreadableFileFails) {
-    const TempDir dir;
-    const fs::path file = dir.write(password_file_name, "pw\ncmd");
-    fs::permissions(file, fs::perms::none);
-    const ScopedWorkingDirectory in_dir(dir.path());
-    if (::geteuid() != 0) {
-        EXPECT_EQ(File_Ok(NativeFiles(), password_file_name), 1);
-        return;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        constexpr uid_t nobody = 65534;
-        const bool dropped = ::setgroups(0, nullptr) == 0 && ::setresgid(nobody, nobody, nobody) == 0 &&
-                             ::setresuid(nobody, nobody, nobody) == 0;
-        ::_exit(dropped ? File_Ok(NativeFiles(), password_file_name) : 99);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 TEST(OpenForInput, NamesTheErrorOfAMissingFile) {
