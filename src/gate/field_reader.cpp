@@ -3,8 +3,8 @@
 #include <span>
 #include <string_view>
 
-#include "platform/utf8.h"
 #include "platform/process.h"
+#include "platform/utf8.h"
 #include "platform/run_time_error.h"
 
 namespace mirutoka::gate {
@@ -91,8 +91,11 @@ void FieldReader::append(std::string& value, char c) const {
 
 std::string FieldReader::decoded(std::string raw) const {
     switch (encoding_) {
-    case Encoding::Sniffed:
-        return files_.decode_unmarked_text(raw);
+    case Encoding::Sniffed: {
+        std::string text = files_.decode_unmarked_text(raw);
+        platform::wipe(raw);  // the field may be the password
+        return text;
+    }
     case Encoding::Utf8:
         if (!platform::is_valid_utf8(raw)) throw undecodable_text();
         return raw;

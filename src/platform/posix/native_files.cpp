@@ -8,6 +8,7 @@
 #include "platform/native.h"
 #include "platform/posix/errno_text.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/process.h"
 #include "platform/run_time_error.h"
 #include "platform/utf8.h"
 
@@ -81,15 +82,19 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
 std::string NativeFiles::decode_unmarked_text(std::string_view bytes) const {
     if (is_valid_utf8(bytes)) return std::string(bytes);
     const Iconv converter("UTF-8", "CP932");
-    std::string input(bytes);
+    std::string input(bytes);  // iconv wants to write through its input pointer
     std::string output(bytes.size() * 3 + 4, '\0');  // a half-width kana byte becomes three
     char* in = input.data();
     std::size_t in_left = input.size();
     char* out = output.data();
     std::size_t out_left = output.size();
-    if (::iconv(converter.get(), &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1))
+    const bool converted = ::iconv(converter.get(), &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1);
+    wipe(input);
+    if (!converted) {
+        wipe(output);
         throw RunTimeError(ErrorNumber::InvalidArgument,
                            "ファイルの文字を読み取れません。文字コードが正しくありません。");
+    }
     output.resize(output.size() - out_left);
     return output;
 }

@@ -75,7 +75,9 @@ std::string NativeFiles::decode_unmarked_text(std::string_view bytes) const {
                            "ファイルの文字を読み取れません。文字コードが正しくありません。");
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
-    return to_utf8(wide);
+    std::string text = to_utf8(wide);
+    ::SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));  // the field may be the password
+    return text;
 }
 
 }  // namespace mirutoka::platform
