@@ -1,19 +1,7 @@
-# Cross-compiles for 32-bit Windows with Debian's mingw-w64 and runs the
-# results under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows: the build the program is made for, which runs on 64-bit Windows too.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-# The posix thread model gives the full C++ standard library; it is linked
-# statically, so no MinGW DLL has to travel with the program.
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(MIRUTOKA_MINGW_TRIPLET i686-w64-mingw32)
+set(MIRUTOKA_WINDOWS_NAME win32)  # also Wine's name for the prefix's architecture
+set(MIRUTOKA_MANIFEST_ARCHITECTURE x86)
+set(MIRUTOKA_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -11,7 +11,7 @@ if(WIN32)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/windows/cp932 ${PROJECT_SOURCE_DIR}/examples/windows/utf8-bom
           DESTINATION examples)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME mirutoka-${PROJECT_VERSION}-win32)
+  set(CPACK_PACKAGE_FILE_NAME mirutoka-${PROJECT_VERSION}-${MIRUTOKA_WINDOWS_NAME})
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
   include(GNUInstallDirs)

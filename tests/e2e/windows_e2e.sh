@@ -1,30 +1,19 @@
 #!/usr/bin/env bash
 # The Windows build under Wine in Xvfb with openbox, on a Japanese system.
 # Usage: windows_e2e.sh MIRUTOKA_EXE TOUCH_MARKER_EXE SCREENSHOT_DIR
-# (WINEPREFIX and the other Wine settings come from the environment.)
+# (MIRUTOKA_WINE, WINEPREFIX and the other Wine settings come from the environment.)
 set -uo pipefail
-program=(wine "$(realpath "$1")")
 touch_marker=$(realpath "$2")
 screenshots=$3
 mkdir -p "$screenshots"
-window_pid_known=no
-# Under Wine with openbox the X focus now and then reaches the frame but not
-# the edit control, so the tests put the caret in the field as a user would.
-click_into_field=yes
 source "$(dirname "$0")/e2e_lib.sh"
-trap 'stop_everything; wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-start_x_session
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-# One wineserver for the whole run, on this display: one that lingers from
-# earlier tests would keep its desktop elsewhere, and one that shuts down
-# between two cases can swallow the next start.
-wineserver -k 2>/dev/null
-wineserver -p
+start_wine_session
+program=("$wine" "$(realpath "$1")")
 
 # touch_marker.exe stands in for the protected program: it leaves the file its argument names.
 mkdir -p "$work/My Game"
 cp "$touch_marker" "$work/My Game/touch_marker.exe"
-game_folder=$(winepath -w "$work/My Game" 2>/dev/null)
+game_folder=$("$wine" winepath -w "$work/My Game" 2>/dev/null)
 
 new_case right_password_starts_the_program
 password_file 'himitsu\r\n..\\My Game\\touch_marker.exe started\r\n'

@@ -6,10 +6,7 @@ set -uo pipefail
 build=$(realpath "$1")
 touch_marker=$(realpath "$2")
 screenshots=$build/e2e-screenshots
-window_pid_known=no
-click_into_field=yes
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
-trap 'stop_everything; wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 
 package=$(cd "$build" && cpack -G ZIP 2>&1 | sed -n 's/.*package: \(.*\.zip\) generated.*/\1/p')
 check "cpack builds the .zip" test -f "$package"
@@ -21,11 +18,8 @@ done
 check "the CP932 example ends its lines with CR LF" grep -q $'\r$' "$unpacked/examples/cp932/PASSWORD.INI"
 check "the UTF-8 example starts with a byte-order mark" test "$(head -c 3 "$unpacked/examples/utf8-bom/PASSWORD.INI" | od -An -tx1 | tr -d ' ')" = efbbbf
 
-start_x_session
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-wineserver -k 2>/dev/null
-wineserver -p
-program=(wine "$unpacked/mirutoka.exe")
+start_wine_session
+program=("$wine" "$unpacked/mirutoka.exe")
 new_case unpacked_program_starts_the_protected_one
 cp "$touch_marker" "$dir/"
 password_file 'himitsu\r\ntouch_marker.exe started\r\n'
