@@ -91,8 +91,11 @@ void FieldReader::append(std::string& value, char c) const {
 
 std::string FieldReader::decoded(std::string raw) const {
     switch (encoding_) {
-    case Encoding::Sniffed: {
-        std::string text = files_.decode_unmarked_text(raw);
+    case Encoding::Unmarked: {
+        // What Notepad saves today is UTF-8 without a mark; a field of
+        // legacy text is valid UTF-8 only by rare accident (ﾃｽ is C3 BD).
+        if (platform::is_valid_utf8(raw)) return raw;
+        std::string text = files_.decode_legacy_text(raw);
         platform::wipe(raw);  // the field may be the password
         return text;
     }
@@ -153,7 +156,7 @@ void FieldReader::detect_encoding() {
     else if (skip_byte_order_mark(utf16_big_endian_mark))
         encoding_ = Encoding::Utf16BigEndian;
     else
-        encoding_ = Encoding::Sniffed;
+        encoding_ = Encoding::Unmarked;
 }
 
 bool FieldReader::skip_byte_order_mark(std::string_view mark) {

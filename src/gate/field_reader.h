@@ -16,8 +16,9 @@ inline constexpr std::size_t max_field_length = 64 * 1024;
 // time, straight from the file; see the README for the exact syntax.
 //
 // Encoding: a UTF-8 or UTF-16 byte-order mark decides the file's encoding.
-// Without one, each field is decoded on its own by the platform (UTF-8 or
-// CP932 on Linux, the ANSI code page on Windows). Every delimiter is ASCII and
+// Without one, each field is decoded on its own: valid UTF-8 as UTF-8, and
+// anything else in the platform's legacy encoding (CP932 on Linux, the ANSI
+// code page on Windows). Every delimiter is ASCII and
 // no trail byte of CP932 or any other East Asian code page falls in the ASCII
 // punctuation range, so the fields can be cut before they are decoded.
 class FieldReader {
@@ -32,7 +33,7 @@ public:
     std::string read_field();
 
 private:
-    enum class Encoding { Undetected, Sniffed, Utf8, Utf16LittleEndian, Utf16BigEndian };
+    enum class Encoding { Undetected, Unmarked, Utf8, Utf16LittleEndian, Utf16BigEndian };
 
     // The file's text as a stream of bytes of UTF-8 or legacy text; UTF-16
     // files are turned into UTF-8 on the way.

@@ -26,10 +26,10 @@ public:
     // against the current working directory. Throws RunTimeError when it can't.
     [[nodiscard]] virtual std::unique_ptr<InputFile> open_for_input(const std::string& name) const = 0;
 
-    // Turns text from a file without a byte-order mark into UTF-8, the way
-    // the platform's own programs would read it. Throws RunTimeError when the
-    // bytes are not valid text.
-    [[nodiscard]] virtual std::string decode_unmarked_text(std::string_view bytes) const = 0;
+    // Turns text in the platform's legacy encoding into UTF-8: CP932 on Linux
+    // (files written on a Japanese Windows system), the ANSI code page on
+    // Windows. Throws RunTimeError when the bytes are not valid text.
+    [[nodiscard]] virtual std::string decode_legacy_text(std::string_view bytes) const = 0;
 };
 
 }  // namespace mirutoka::platform

@@ -43,8 +43,8 @@ private:
     std::size_t position_ = 0;
 };
 
-// Files by name; any other name is missing. Unmarked text that is not UTF-8
-// comes back tagged, so a test sees which fields needed the code page.
+// Files by name; any other name is missing. Legacy text comes back tagged, so
+// a test sees which fields needed the code page.
 class FakeFiles final : public platform::Files {
 public:
     std::map<std::string, std::string> contents;
@@ -61,9 +61,7 @@ public:
         return std::make_unique<MemoryFile>(found->second, chunk, &open_now);
     }
 
-    std::string decode_unmarked_text(std::string_view bytes) const override {
-        return platform::is_valid_utf8(bytes) ? std::string(bytes) : "unmarked:" + std::string(bytes);
-    }
+    std::string decode_legacy_text(std::string_view bytes) const override { return "legacy:" + std::string(bytes); }
 };
 
 class FakeProgramStart final : public platform::ProgramStart {

@@ -10,7 +10,6 @@
 #include "platform/posix/unique_fd.h"
 #include "platform/process.h"
 #include "platform/run_time_error.h"
-#include "platform/utf8.h"
 
 namespace mirutoka::platform {
 namespace {
@@ -77,10 +76,7 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
     return std::make_unique<PosixInputFile>(std::move(fd));
 }
 
-// Valid UTF-8 stays as it is; anything else is taken for CP932, the encoding
-// of files written on a Japanese Windows system.
-std::string NativeFiles::decode_unmarked_text(std::string_view bytes) const {
-    if (is_valid_utf8(bytes)) return std::string(bytes);
+std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
     const Iconv converter("UTF-8", "CP932");
     std::string input(bytes);  // iconv wants to write through its input pointer
     std::string output(bytes.size() * 3 + 4, '\0');  // a half-width kana byte becomes three

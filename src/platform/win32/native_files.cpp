@@ -64,9 +64,9 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
     return std::make_unique<Win32InputFile>(std::move(file));
 }
 
-// A file without a byte-order mark is in the system's ANSI code page, as
-// Windows programs have always written them (CP932 on a Japanese system).
-std::string NativeFiles::decode_unmarked_text(std::string_view bytes) const {
+// The system's ANSI code page, in which Windows programs have always written
+// text (CP932 on a Japanese system).
+std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
     const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);

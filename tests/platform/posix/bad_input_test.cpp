@@ -45,8 +45,8 @@ public:
         fs::remove(name);
         return file;
     }
-    std::string decode_unmarked_text(std::string_view bytes) const override {
-        return native_.decode_unmarked_text(bytes);
+    std::string decode_legacy_text(std::string_view bytes) const override {
+        return native_.decode_legacy_text(bytes);
     }
 
 private:

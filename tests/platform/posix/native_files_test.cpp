@@ -78,17 +78,16 @@ struct UnmarkedCase {
 
 class UnmarkedText : public ::testing::TestWithParam<UnmarkedCase> {};
 
-TEST_P(UnmarkedText, KeepsUtf8OrDecodesCp932) {
+TEST_P(UnmarkedText, DecodesCp932) {
     if (GetParam().text.empty()) {
-        EXPECT_THROW((void)NativeFiles().decode_unmarked_text(GetParam().bytes), RunTimeError);
+        EXPECT_THROW((void)NativeFiles().decode_legacy_text(GetParam().bytes), RunTimeError);
     } else {
-        EXPECT_EQ(NativeFiles().decode_unmarked_text(GetParam().bytes), GetParam().text);
+        EXPECT_EQ(NativeFiles().decode_legacy_text(GetParam().bytes), GetParam().text);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnmarkedText,
-                         ::testing::Values(UnmarkedCase{"utf8", "パスワード", "パスワード"},
-                                           UnmarkedCase{"katakana", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68", "パスワード"},
+                         ::testing::Values(UnmarkedCase{"katakana", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68", "パスワード"},
                                            UnmarkedCase{"trail_byte_is_backslash", "\x83\x5C", "ソ"},
                                            UnmarkedCase{"half_width_kana", "\xB1\xB2\xB3", "ｱｲｳ"},
                                            UnmarkedCase{"nec_special", "\x87\x40", "①"},

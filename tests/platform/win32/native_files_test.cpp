@@ -70,9 +70,9 @@ class UnmarkedText : public ::testing::TestWithParam<UnmarkedCase> {};
 TEST_P(UnmarkedText, ReadsTheAnsiCodePage) {
     ASSERT_EQ(::GetACP(), 932U);
     if (GetParam().text.empty()) {
-        EXPECT_THROW((void)NativeFiles().decode_unmarked_text(GetParam().bytes), RunTimeError);
+        EXPECT_THROW((void)NativeFiles().decode_legacy_text(GetParam().bytes), RunTimeError);
     } else {
-        EXPECT_EQ(NativeFiles().decode_unmarked_text(GetParam().bytes), GetParam().text);
+        EXPECT_EQ(NativeFiles().decode_legacy_text(GetParam().bytes), GetParam().text);
     }
 }
 
@@ -88,7 +88,8 @@ TEST(PasswordFile, ReadsNotepadFilesInEveryEncoding) {
     const ScopedWorkingDirectory in_dir(dir.path());
     const NativeFiles files;
     for (const std::string& content :
-         {std::string("\x83\x70\x83\x58\r\ngame.exe\r\n"), std::string("\xEF\xBB\xBF\xE3\x83\x91\xE3\x82\xB9\r\ngame.exe"),
+         {std::string("\x83\x70\x83\x58\r\ngame.exe\r\n"), std::string("\xE3\x83\x91\xE3\x82\xB9\r\ngame.exe\r\n"),
+          std::string("\xEF\xBB\xBF\xE3\x83\x91\xE3\x82\xB9\r\ngame.exe"),
           "\xFF\xFE\xD1\x30\xB9\x30\r\0\n\0g\0a\0m\0e\0.\0e\0x\0e\0"s}) {
         dir.write(password_file_name, content);
         const std::unique_ptr<InputFile> file = files.open_for_input(password_file_name);
