@@ -53,10 +53,11 @@ bool is_regular_file(HANDLE file) {
 
 }  // namespace
 
-// Others may read the file while it is open; only a file on disk is
-// accepted, never a device, pipe or folder.
+// Shared for reading, writing and deleting, so that a file an editor holds
+// open still reads; only a file on disk is accepted, never a device, pipe or folder.
 std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) const {
-    UniqueHandle file(::CreateFileW(to_wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueHandle file(::CreateFileW(to_wide(name).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid()) throw open_error(::GetLastError(), name);
     if (!is_regular_file(file.get()))

@@ -48,15 +48,39 @@ INSTANTIATE_TEST_SUITE_P(
                                 1}),
     testing::CaseName());
 
-TEST(Probe, FileLockedAgainstReadingFails) {
+struct HolderCase {
+    const char* name;
+    DWORD access;
+    DWORD share;
+    std::int16_t expected;
+};
+
+class HeldOpen : public ::testing::TestWithParam<HolderCase> {};
+
+// An editor keeps the file open for writing, sharing it; only a holder that
+// shares nothing keeps it from being read.
+TEST_P(HeldOpen, ReadsUnlessLockedAgainstReading) {
     const TempDir dir;
     const fs::path file = dir.write(password_file_name, "pw\r\ncmd\r\n");
-    const UniqueHandle exclusive(
-        ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(exclusive.valid());
+    const UniqueHandle holder(::CreateFileW(file.c_str(), GetParam().access, GetParam().share, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder.valid());
     const ScopedWorkingDirectory in_dir(dir.path());
-    EXPECT_EQ(File_Ok(NativeFiles(), password_file_name), 1);
+    const NativeFiles files;
+    ASSERT_EQ(File_Ok(files, password_file_name), GetParam().expected);
+    if (GetParam().expected != 0) return;
+    const std::unique_ptr<InputFile> input = files.open_for_input(password_file_name);
+    gate::FieldReader fields(*input, files);
+    EXPECT_EQ(fields.read_field(), "pw");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HeldOpen,
+    ::testing::Values(HolderCase{"editor_writing", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0},
+                      HolderCase{"writer_sharing_all", GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0},
+                      HolderCase{"exclusive", GENERIC_READ, 0, 1}),
+    testing::CaseName());
 
 struct UnmarkedCase {
     const char* name;
