@@ -135,7 +135,14 @@ new_case() {
   mkdir -p "$dir"
 }
 
-password_file() { printf "$1" > "$dir/PASSWORD.INI"; }
+# Writes $1 as it is (escapes belong in the caller's $'...'), or in CP932 with -932.
+password_file() {
+  if [ "$1" = -932 ]; then
+    printf '%s' "$2" | iconv -f UTF-8 -t CP932 > "$dir/PASSWORD.INI"
+  else
+    printf '%s' "$1" > "$dir/PASSWORD.INI"
+  fi
+}
 
 launch() {
   (cd "$dir" && exec "${program[@]}" "$@") >"$dir/stdout" 2>"$dir/stderr" &
@@ -178,25 +185,29 @@ expect_exit() { check "exits with status $1" test "$(wait_for_exit "$pid")" = "$
 started() { check "the program starts" wait_for_file "$dir/$1"; }
 nothing_started() { check "nothing is started" test -z "$(ls "$dir" | grep -v -e '^PASSWORD.INI$' -e '^std')"; }
 
+# With no window to ask about, xwininfo and xprop would wait for a click on one.
+window_info() { [ -n "$window" ] && xwininfo -id "$window"; }
+window_property() { [ -n "$window" ] && xprop -id "$window" "$@"; }
+
 frame_is_centred() {
   local geometry extents left right top bottom x y
-  geometry=$(xwininfo -id "$window")
+  geometry=$(window_info)
   x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
   y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
-  extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  extents=$(window_property _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
   read -r left right top bottom <<<"$extents"
   local frame_width=$((330 + left + right)) frame_height=$((39 + top + bottom))
   local dx=$((2 * (x - left) + frame_width - 1024)) dy=$((2 * (y - top) + frame_height - 768))
   [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
 }
 
-client_size_is() { xwininfo -id "$window" | grep -q "Width: $1" && xwininfo -id "$window" | grep -q "Height: $2"; }
-skips_taskbar() { xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
-not_resizable() { xprop -id "$window" WM_NORMAL_HINTS | grep -q 'minimum size: 330 by 39' && xprop -id "$window" WM_NORMAL_HINTS | grep -q 'maximum size: 330 by 39'; }
+client_size_is() { window_info | grep -q "Width: $1" && window_info | grep -q "Height: $2"; }
+skips_taskbar() { window_property _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
+not_resizable() { window_property WM_NORMAL_HINTS | grep -q 'minimum size: 330 by 39' && window_property WM_NORMAL_HINTS | grep -q 'maximum size: 330 by 39'; }
 # Motif functions without "all" (1), minimize (8) or maximize (16).
 no_minimize_or_maximize() {
   local functions
-  functions=$(xprop -id "$window" _MOTIF_WM_HINTS | sed 's/.*= //' | cut -d, -f2)
+  functions=$(window_property _MOTIF_WM_HINTS | sed 's/.*= //' | cut -d, -f2)
   [ $((functions & 25)) -eq 0 ]
 }
 
@@ -219,8 +230,8 @@ right_password_starts() {
 }
 
 # The cases both builds share. A test sets `eol` (its line end) and `protected`
-# (a command line that leaves the file "started" in the working folder), both
-# in printf's escapes, before it runs them.
+# (a command line that leaves the file "started" in the working folder) before
+# it runs them.
 shared_cases() {
   new_case wrong_password_shows_mismatch
   password_file "himitsu${eol}${protected}${eol}"

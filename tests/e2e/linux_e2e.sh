@@ -20,7 +20,7 @@ new_case() {
 }
 
 new_case right_password_starts_the_program
-password_file 'himitsu\n../touch.sh "started here"\n'
+password_file $'himitsu\n../touch.sh "started here"\n'
 launch --unexpected -platform offscreen
 check_window_shape
 check "the process refuses core dumps" grep -qE '^Max core file size +0 +0' "/proc/$pid/limits"
@@ -30,7 +30,7 @@ started "started here"
 expect_exit 0
 
 new_case japanese_password_in_a_cp932_file
-password_file '\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68\r\n../touch.sh started\r\n'
+password_file -932 $'パスワード\r\n../touch.sh started\r\n'
 map_keys 'パスワード'
 launch
 type_text 'パスワード'
@@ -38,13 +38,13 @@ press Return
 started started
 expect_exit 0
 
-eol='\n'
+eol=$'\n'
 protected='../touch.sh started'
 shared_cases
 
 if [ -n "$time_to_window" ]; then
   new_case the_benchmark_measures_the_window_and_the_start
-  password_file "himitsu\n$mark_start $dir/started\n"
+  password_file "himitsu"$'\n'"$mark_start $dir/started"$'\n'
   measured=$(cd "$dir" && "$time_to_window" --type himitsu --marker "$dir/started" -- "${program[@]}" 2>"$dir/measure.log")
   cat "$dir/measure.log" >&2
   check "time_to_window reports its figures ($measured)" \

@@ -16,7 +16,7 @@ cp "$touch_marker" "$work/My Game/touch_marker.exe"
 game_folder=$("$wine" winepath -w "$work/My Game" 2>/dev/null)
 
 new_case right_password_starts_the_program
-password_file 'himitsu\r\n..\\My Game\\touch_marker.exe started\r\n'
+password_file $'himitsu\r\n..\\My Game\\touch_marker.exe started\r\n'
 launch
 check_window_shape
 type_text himitsu
@@ -25,29 +25,31 @@ started started
 expect_exit 0
 
 new_case unquoted_program_path_with_blanks
-password_file "himitsu\r\n${game_folder//\\/\\\\}\\\\touch_marker.exe started\r\n"
+password_file "himitsu"$'\r\n'"$game_folder\\touch_marker.exe started"$'\r\n'
 right_password_starts
 
 # xdotool cannot type Japanese into Wine's edit control here, so Japanese
-# text travels in the command line: the marker's name proves the decoding.
-new_case japanese_command_line_in_a_cp932_file
-password_file 'himitsu,..\\My Game\\touch_marker.exe \x8a\x4a\x8e\x6e\r\n'
-launch
-type_text himitsu
-press Return
-started '開始'
-expect_exit 0
+# text travels in the command line: a program in a folder with a Japanese
+# name starts, and the marker's name proves the decoding.
+mkdir -p "$work/ゲーム"
+cp "$touch_marker" "$work/ゲーム/touch_marker.exe"
+japanese_file=$'himitsu\r\n..\\ゲーム\\touch_marker.exe 開始\r\n'
+for encoding in cp932 utf8_without_bom utf8_with_bom; do
+  new_case "japanese_command_line_in_$encoding"
+  case $encoding in
+    cp932) password_file -932 "$japanese_file" ;;
+    utf8_without_bom) password_file "$japanese_file" ;;
+    utf8_with_bom) password_file $'\xef\xbb\xbf'"$japanese_file" ;;
+  esac
+  launch
+  type_text himitsu
+  press Return
+  started '開始'
+  expect_exit 0
+done
 
-new_case japanese_command_line_in_a_utf8_file_with_bom
-password_file '\xef\xbb\xbfhimitsu\r\n..\\My Game\\touch_marker.exe 開始\r\n'
-launch
-type_text himitsu
-press Return
-started '開始'
-expect_exit 0
-
-eol='\r\n'
-protected='..\\\\My Game\\\\touch_marker.exe started'
+eol=$'\r\n'
+protected='..\My Game\touch_marker.exe started'
 shared_cases
 
 report_and_exit

@@ -26,7 +26,7 @@ program=("$root/usr/bin/mirutoka")
 new_case installed_program_starts_the_protected_one
 printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
 chmod +x "$work/touch.sh"
-password_file 'himitsu\n../touch.sh started\n'
+password_file $'himitsu\n../touch.sh started\n'
 right_password_starts
 
 report_and_exit

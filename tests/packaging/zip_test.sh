@@ -12,7 +12,7 @@ package=$(cd "$build" && cpack -G ZIP 2>&1 | sed -n 's/.*package: \(.*\.zip\) ge
 check "cpack builds the .zip" test -f "$package"
 unpacked="$work/unpacked"
 unzip -q "$package" -d "$unpacked"
-for file in mirutoka.exe README.txt examples/cp932/PASSWORD.INI examples/utf8-bom/PASSWORD.INI; do
+for file in mirutoka.exe README.txt examples/{utf8,utf8-bom,cp932}/PASSWORD.INI; do
   check "the zip holds $file" test -f "$unpacked/$file"
 done
 check "the CP932 example ends its lines with CR LF" grep -q $'\r$' "$unpacked/examples/cp932/PASSWORD.INI"
@@ -22,7 +22,7 @@ start_wine_session
 program=("$wine" "$unpacked/mirutoka.exe")
 new_case unpacked_program_starts_the_protected_one
 cp "$touch_marker" "$dir/"
-password_file 'himitsu\r\ntouch_marker.exe started\r\n'
+password_file $'himitsu\r\ntouch_marker.exe started\r\n'
 right_password_starts
 
 report_and_exit
