@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -37,6 +38,17 @@ inline constexpr int twips_per_inch = 1440;
 // Rounded to the nearest pixel, so 96 dpi gives exactly twips / 15.
 constexpr int twips_to_pixels(int twips, int dots_per_inch) {
     return (twips * dots_per_inch + twips_per_inch / 2) / twips_per_inch;
+}
+
+// Label1's width in pixels for a caption `caption_width` pixels wide. Fonts
+// do not grow in step with the DPI, so a caption can outgrow the designed box
+// (it does at 96 dpi with Noto Sans CJK); it may then take the free gap up to
+// Text1's left edge.
+constexpr int Label1_width(int caption_width, int dots_per_inch) {
+    const int designed = twips_to_pixels(Label1.twips.width, dots_per_inch);
+    const int room =
+        twips_to_pixels(Text1.twips.left, dots_per_inch) - twips_to_pixels(Label1.twips.left, dots_per_inch);
+    return std::clamp(caption_width, designed, room);
 }
 
 // The key filter of Text1: a carriage return never reaches the text (Enter

@@ -51,6 +51,8 @@ PassWindow::PassWindow(const PassServices& services)
     lay_out(*Command1, ui::Command1, dots_per_inch);
     lay_out(*Text1, ui::Text1, dots_per_inch);
     lay_out(*Label1, ui::Label1, dots_per_inch);
+    Label1->resize(Label1_width(Label1->fontMetrics().horizontalAdvance(Label1->text()), dots_per_inch),
+                   Label1->height());
 
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });

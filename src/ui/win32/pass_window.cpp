@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "gate/event_handler.h"
 #include "gate/ok_action.h"
@@ -22,19 +23,31 @@ constexpr int Text1_id = 101;
 constexpr int Command1_id = IDOK;  // Enter anywhere arrives as IDOK, the default button's id
 constexpr int icon_id = 1;
 
-class ScreenDc {
+// The device context of a window, or of the screen for none.
+class WindowDc {
 public:
-    ScreenDc() : dc_(::GetDC(nullptr)) {}
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    ~ScreenDc() { ::ReleaseDC(nullptr, dc_); }
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() { ::ReleaseDC(window_, dc_); }
     [[nodiscard]] HDC get() const { return dc_; }
 
 private:
+    HWND window_;
     HDC dc_;
 };
 
-int system_dpi() { return ::GetDeviceCaps(ScreenDc().get(), LOGPIXELSY); }
+int system_dpi() { return ::GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY); }
+
+int text_width(HWND control, HFONT font, std::string_view text) {
+    const WindowDc dc(control);
+    const HGDIOBJ previous = ::SelectObject(dc.get(), font);
+    const std::wstring wide = platform::to_wide(text);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
+    ::SelectObject(dc.get(), previous);
+    return static_cast<int>(extent.cx);
+}
 
 // GetDpiForWindow exists from Windows 10 on; before that every window has the system's DPI.
 int window_dpi(HWND window) {
@@ -173,16 +186,15 @@ void PassWindow::lay_out(int dots_per_inch) {
     message_font.lfHeight = ::MulDiv(message_font.lfHeight, dots_per_inch, system_dpi());
     font_ = UniqueFont(::CreateFontIndirectW(&message_font));
 
-    const auto place = [&](HWND control, const ControlDescription& description) {
+    const auto place = [&](HWND control, const ControlDescription& description, int width) {
         ::SetWindowPos(control, nullptr, twips_to_pixels(description.twips.left, dots_per_inch),
-                       twips_to_pixels(description.twips.top, dots_per_inch),
-                       twips_to_pixels(description.twips.width, dots_per_inch),
+                       twips_to_pixels(description.twips.top, dots_per_inch), width,
                        twips_to_pixels(description.twips.height, dots_per_inch), SWP_NOZORDER | SWP_NOACTIVATE);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     };
-    place(Label1, ui::Label1);
-    place(Text1, ui::Text1);
-    place(Command1, ui::Command1);
+    place(Label1, ui::Label1, Label1_width(text_width(Label1, font_.get(), ui::Label1.text), dots_per_inch));
+    place(Text1, ui::Text1, twips_to_pixels(ui::Text1.twips.width, dots_per_inch));
+    place(Command1, ui::Command1, twips_to_pixels(ui::Command1.twips.width, dots_per_inch));
 
     RECT frame{0, 0, twips_to_pixels(PASS_client_width, dots_per_inch),
                twips_to_pixels(PASS_client_height, dots_per_inch)};

@@ -52,6 +52,8 @@ public:
     // Shows PASS centred on the screen and runs the message loop until it is unloaded.
     int run(int show_command);
 
+    [[nodiscard]] HWND window() const noexcept { return PASS_; }
+
 private:
     static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK Text1_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include "platform/error_report.h"
 
 namespace mirutoka::ui::win32 {
@@ -8,7 +10,12 @@ namespace mirutoka::ui::win32 {
 // standard error where there is one, and ends the process with exit code 1.
 class Win32ErrorReport final : public platform::ErrorReport {
 public:
+    void own_by(HWND owner) noexcept { owner_ = owner; }
+
     [[noreturn]] void report(const platform::RunTimeError& error) override;
+
+private:
+    HWND owner_ = nullptr;
 };
 
 }  // namespace mirutoka::ui::win32

@@ -7,7 +7,7 @@
 namespace mirutoka::ui::win32 {
 
 void Win32MessageBoxes::show(const platform::Message& message) {
-    ::MessageBoxW(::GetActiveWindow(), platform::to_wide(message.prompt).c_str(),
+    ::MessageBoxW(live_owner(owner_), platform::to_wide(message.prompt).c_str(),
                   platform::to_wide(message.title).c_str(), MB_OK | static_cast<UINT>(message.style));
 }
 

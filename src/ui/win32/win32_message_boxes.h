@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include "platform/message_boxes.h"
 
 namespace mirutoka::ui::win32 {
@@ -7,7 +9,17 @@ namespace mirutoka::ui::win32 {
 // The classic style numbers are MessageBox flags, so the style goes through as it is.
 class Win32MessageBoxes final : public platform::MessageBoxes {
 public:
+    // The boxes' owner, which Windows disables while a box is up, so that
+    // nothing in it (OK above all) can be used twice.
+    void own_by(HWND owner) noexcept { owner_ = owner; }
+
     void show(const platform::Message& message) override;
+
+private:
+    HWND owner_ = nullptr;
 };
+
+// The owner, while it still exists: a box whose owner is gone would not show at all.
+inline HWND live_owner(HWND owner) { return ::IsWindow(owner) ? owner : nullptr; }
 
 }  // namespace mirutoka::ui::win32

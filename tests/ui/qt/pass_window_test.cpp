@@ -63,7 +63,28 @@ private slots:
         QCOMPARE(PASS->minimumSize(), PASS->maximumSize());
         QCOMPARE(control<QPushButton>("Command1")->geometry(), QRect(266, 7, 57, 22));
         QCOMPARE(control<QLineEdit>("Text1")->geometry(), QRect(70, 7, 176, 22));
-        QCOMPARE(control<QLabel>("Label1")->geometry(), QRect(7, 14, 57, 15));
+        // The label may grow into the gap before the field, no further, for a wide caption.
+        const QRect label = control<QLabel>("Label1")->geometry();
+        QCOMPARE(label.topLeft(), QPoint(7, 14));
+        QCOMPARE(label.height(), 15);
+        QVERIFY(label.width() >= 57 && label.width() <= 63);
+    }
+
+    // At 100, 125, 150 and 200 %: the caption's font grows with the scale, the
+    // label as the layout allows.
+    void label_shows_its_whole_caption_data() {
+        QTest::addColumn<double>("scale");
+        for (const double scale : {1.0, 1.25, 1.5, 2.0}) QTest::newRow(QByteArray::number(scale)) << scale;
+    }
+
+    void label_shows_its_whole_caption() {
+        QFETCH(double, scale);
+        auto* Label1 = control<QLabel>("Label1");
+        QVERIFY(Label1->fontMetrics().horizontalAdvance(Label1->text()) <= Label1->width());
+        QFont font = Label1->font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        const int caption = QFontMetrics(font).horizontalAdvance(Label1->text());
+        QVERIFY2(caption <= Label1_width(caption, qRound(96 * scale)), qPrintable(QString::number(caption)));
     }
 
     void carries_the_exact_texts() {
