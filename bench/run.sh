@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures mirutoka beside its peers in one run on this machine, interleaved
 # round by round after a warm-up round, in an X server of its own with openbox.
-# Usage: bench/run.sh LINUX_BIN_DIR MIRUTOKA_EXE OUT_DIR [ROUNDS]
+# Usage: bench/run.sh LINUX_BIN_DIR WIN32_EXE WIN64_EXE OUT_DIR [ROUNDS]
 set -uo pipefail
 # A desktop has a session bus; without one, Qt would spend its start trying
 # to launch one (about 4 ms here), which no user ever sees.
@@ -9,9 +9,10 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/n
   exec dbus-run-session -- "$0" "$@"
 fi
 bin=$(realpath "$1")
-exe=$(realpath "$2")
-out=$(realpath -m "$3")
-rounds=${4:-15}
+win32_exe=$(realpath "$2")
+win64_exe=$(realpath "$3")
+out=$(realpath -m "$4")
+rounds=${5:-15}
 screenshots=$out
 source "$(dirname "$0")/../tests/e2e/e2e_lib.sh"
 require_tools pinentry-gtk-2 zenity gnuplot python3
@@ -54,4 +55,4 @@ for round in $(seq 0 "$rounds"); do
 done
 
 machine="$(. /etc/os-release && echo "$PRETTY_NAME"), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, Xvfb + openbox + a D-Bus session"
-python3 "$(dirname "$0")/report.py" "$raw" "$bin/mirutoka" "$exe" "$machine" "$out"
+python3 "$(dirname "$0")/report.py" "$raw" "$bin/mirutoka" "$win32_exe" "$win64_exe" "$machine" "$out"

@@ -8,7 +8,8 @@ set(CPACK_STRIP_FILES ON)
 if(WIN32)
   install(TARGETS mirutoka RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt DESTINATION .)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/windows/cp932 ${PROJECT_SOURCE_DIR}/examples/windows/utf8-bom
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/windows/utf8 ${PROJECT_SOURCE_DIR}/examples/windows/utf8-bom
+                    ${PROJECT_SOURCE_DIR}/examples/windows/cp932
           DESTINATION examples)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME mirutoka-${PROJECT_VERSION}-${MIRUTOKA_WINDOWS_NAME})
