@@ -23,7 +23,7 @@ new_case right_password_starts_the_program
 password_file $'himitsu\n../touch.sh "started here"\n'
 launch --unexpected -platform offscreen
 check_window_shape
-check "the process refuses core dumps" grep -qE '^Max core file size +0 +0' "/proc/$pid/limits"
+check "the process refuses core dumps" grep -qE '^Max core file size +0 ' "/proc/$pid/limits"
 type_text himitsu
 press Return
 started "started here"

@@ -6,6 +6,7 @@
 
 #include "platform/native.h"
 #include "platform/posix/command_line.h"
+#include "platform/posix/core_limit.h"
 #include "platform/posix/errno_text.h"
 #include "platform/run_time_error.h"
 
@@ -70,6 +71,22 @@ private:
     posix_spawn_file_actions_t actions_{};
 };
 
+// For as long as it lives, this process has the core-file limit it was
+// started with, so that the started program inherits that, not ours.
+class CoreLimitAtStart {
+public:
+    CoreLimitAtStart() {
+        ::getrlimit(RLIMIT_CORE, &own_);
+        ::setrlimit(RLIMIT_CORE, &core_limit_at_start());
+    }
+    CoreLimitAtStart(const CoreLimitAtStart&) = delete;
+    CoreLimitAtStart& operator=(const CoreLimitAtStart&) = delete;
+    ~CoreLimitAtStart() { ::setrlimit(RLIMIT_CORE, &own_); }
+
+private:
+    rlimit own_{};
+};
+
 }  // namespace
 
 // Never a shell: the words go straight to exec, searched along PATH unless
@@ -82,6 +99,7 @@ double NativeProgramStart::start(const std::string& command_line) {
 
     const SpawnFileActions file_actions;
     const SpawnAttributes attributes;
+    const CoreLimitAtStart core_limit;
     pid_t pid = 0;
     const int error =
         ::posix_spawnp(&pid, argv.front(), file_actions.get(), attributes.get(), argv.data(), environ);

@@ -22,6 +22,7 @@
 #include "gate/ok_action.h"
 #include "gate/password_file.h"
 #include "platform/native.h"
+#include "platform/process.h"
 #include "platform/run_time_error.h"
 #include "support/case_name.h"
 #include "support/fakes.h"
@@ -193,7 +194,17 @@ TEST_P(BadInput, EndsInTheExpectedOutcomeWithinBounds) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, BadInput, ::testing::ValuesIn(rows), testing::CaseName());
 
-TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndLeadsItsOwnSession) {
+// Read before main, as the program reads it.
+const rlimit core_limit_before_main = [] {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_CORE, &limit);
+    return limit;
+}();
+
+// The process refuses core dumps while it may hold a secret; the program it
+// starts gets the core-file limit the process was started with, not that.
+TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWith) {
+    harden_process();
     const testing::TempDir dir;
     const testing::ScopedWorkingDirectory in_dir(dir.path());
     write("himitsu\n"s + INHERIT_PROBE + " inherited.txt\n");
@@ -204,7 +215,11 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndLeadsItsOwnSession) {
     ASSERT_TRUE(testing::wait_for_file(dir.path() / "inherited.txt"));
     std::string report;
     std::getline(std::ifstream(dir.path() / "inherited.txt"), report);
-    EXPECT_EQ(report, "descriptors=0,1,2 session_leader=1");
+    EXPECT_EQ(report, "descriptors=0,1,2 session_leader=1 core=" + std::to_string(core_limit_before_main.rlim_cur) +
+                          "/" + std::to_string(core_limit_before_main.rlim_max));
+    rlimit own{};
+    ::getrlimit(RLIMIT_CORE, &own);
+    EXPECT_EQ(own.rlim_cur, 0U);
 }
 
 }  // namespace

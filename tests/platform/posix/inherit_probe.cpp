@@ -1,6 +1,7 @@
 // Stands in for a protected program and writes down what it was handed: its
-// open descriptors and whether it leads its own session.
+// open descriptors, whether it leads its own session, and its core-file limit.
 #include <dirent.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -17,8 +18,10 @@ int main(int argc, char* argv[]) {
         descriptors += (descriptors.empty() ? "" : ",") + name;
     }
     ::closedir(listing);
+    rlimit core{};
+    ::getrlimit(RLIMIT_CORE, &core);
     const std::string report = argv[1];
     std::ofstream(report + ".tmp") << "descriptors=" << descriptors << " session_leader=" << (::getsid(0) == ::getpid())
-                                   << "\n";
+                                   << " core=" << core.rlim_cur << "/" << core.rlim_max << "\n";
     return std::rename((report + ".tmp").c_str(), report.c_str()) == 0 ? 0 : 1;
 }
