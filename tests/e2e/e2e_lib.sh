@@ -4,6 +4,7 @@
 # cases. Every wait is bounded; everything started here is stopped at exit.
 
 wait_limit=${E2E_WAIT_SECONDS:-30}
+current_case=set-up
 started_pids=()
 passed=0
 failed=0
@@ -91,15 +92,15 @@ wait_for_window() {
   printf '%s' "$window"
 }
 
-# Waits for `pid` to end and prints its exit status, or "running" after the limit.
+# Waits for `pid` to end and sets exit_status to its status, or to "running"
+# after the limit. Only this shell can wait for its child, not a $(...) subshell.
 wait_for_exit() {
   if poll process_ended "$1"; then
-    local status=0
-    wait "$1" || status=$?
-    printf '%s' "$status"
+    exit_status=0
+    wait "$1" || exit_status=$?
   else
     kill -9 "$1" 2>/dev/null || true
-    printf 'running'
+    exit_status=running
   fi
 }
 
@@ -118,6 +119,10 @@ check() {
   else
     failed=$((failed + 1))
     echo "FAIL: $current_case: $description" >&2
+    # What was on the screen, running and written, for whoever reads the log later.
+    screenshot "${screenshots:-$work}/failed-$current_case.png"
+    { ps -ef --forest; xwininfo -root -tree; ls -la "${dir:-.}"; cat "${dir:-.}"/std*; } \
+      > "${screenshots:-$work}/failed-$current_case.txt" 2>&1
   fi
 }
 
@@ -181,7 +186,10 @@ expect_box() {
   [ -n "$box" ] && poll is_active "$box" && press Return
 }
 
-expect_exit() { check "exits with status $1" test "$(wait_for_exit "$pid")" = "$1"; }
+expect_exit() {
+  wait_for_exit "$pid"
+  check "exits with status $1 (not $exit_status)" test "$exit_status" = "$1"
+}
 started() { check "the program starts" wait_for_file "$dir/$1"; }
 nothing_started() { check "nothing is started" test -z "$(ls "$dir" | grep -v -e '^PASSWORD.INI$' -e '^std')"; }
 
