@@ -8,6 +8,14 @@ time_to_window=${3:+$(realpath "$3")}
 mark_start=${4:+$(realpath "$4")}
 mkdir -p "$screenshots"
 source "$(dirname "$0")/e2e_lib.sh"
+
+new_case no_display_says_so_in_one_line
+(cd "$dir" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "${program[@]}") \
+  >"$dir/stdout" 2>"$dir/stderr"
+check "exits with status 1" test $? -eq 1
+check "says so in one line" test "$(wc -l <"$dir/stderr")" -eq 1
+check "names the variables" grep -q 'DISPLAY.*WAYLAND_DISPLAY' "$dir/stderr"
+
 start_x_session
 
 # touch.sh stands in for the protected program: it leaves the file its argument names.

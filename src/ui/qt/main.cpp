@@ -8,14 +8,14 @@
 #include "ui/qt/pass_window.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
+#include "ui/qt/toolkit_start.h"
 #include "ui/icon/mirutoka.xpm"
 
 // The program takes no arguments, so not even Qt's own options reach Qt.
 int main() {
-    char program_name[] = "mirutoka";
-    char* arguments[] = {program_name, nullptr};
-    int argument_count = 1;
-    QApplication application(argument_count, arguments);
+    mirutoka::ui::qt::explain_missing_display();
+    mirutoka::ui::qt::ToolkitArguments arguments;
+    QApplication application(arguments.count(), arguments.values());
     QApplication::setWindowIcon(QIcon(QPixmap(mirutoka_icon_xpm)));
 
     const mirutoka::platform::NativeFiles files;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+// How the toolkit is started: which display it looks for, and what the user
+// is told when there is none.
+namespace mirutoka::ui::qt {
+
+// What QApplication is given: the program's name and, unless the user chose a
+// platform in QT_QPA_PLATFORM, the displays the session names, X11 first
+// (XWayland on a Wayland desktop, where the window keeps off the taskbar and
+// is centred exactly), then Wayland. The environment stays as it is, for the
+// program that is started.
+class ToolkitArguments {
+public:
+    ToolkitArguments();
+    ToolkitArguments(const ToolkitArguments&) = delete;
+    ToolkitArguments& operator=(const ToolkitArguments&) = delete;
+
+    int& count() { return count_; }
+    char** values() { return values_.data(); }
+
+private:
+    std::string name_ = "mirutoka";
+    std::string platform_option_ = "-platform";
+    std::string platforms_;
+    std::array<char*, 4> values_{};
+    int count_ = 1;
+};
+
+// From here on, a toolkit that reaches no display ends the process with one
+// line on standard error and exit status 1, not with an abort and advice to
+// reinstall.
+void explain_missing_display();
+
+}  // namespace mirutoka::ui::qt
