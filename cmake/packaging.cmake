@@ -53,7 +53,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-vlgothic")
+  # The platform plugins are no library the program links, so dpkg-shlibdeps
+  # cannot see them; libqt6gui6 only recommends the X11 one.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-noto-cjk | fonts-vlgothic")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "mirutoka shows one small Japanese window with a masked password field.
 When the typed text equals the first field of PASSWORD.INI in the working
 directory, it starts the command line in the second field; otherwise it

@@ -19,6 +19,9 @@ for file in usr/bin/mirutoka usr/share/applications/mirutoka.desktop usr/share/i
   usr/share/man/ja/man1/mirutoka.1.gz usr/share/doc/mirutoka/copyright; do
   check "the package holds /$file" test -f "$root/$file"
 done
+fields=$(dpkg-deb -f "$package" Depends Recommends)
+check "it depends on the X11 platform plugin" grep -q '^Depends:.*qt6-qpa-plugins' <<<"$fields"
+check "it recommends the Wayland platform plugin" grep -q '^Recommends:.*qt6-wayland' <<<"$fields"
 check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/mirutoka.desktop"
 
 start_x_session
