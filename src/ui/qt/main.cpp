@@ -24,6 +24,8 @@ int main() {
     mirutoka::ui::qt::QtErrorReport error_report;
     mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
     PASS.show();
+    // Window managers focus a new dialog, but not every one (openbox) a new normal window.
+    PASS.activateWindow();
     // No core dumps from the first turn of the event loop on, before a key can
     // reach the field. Done earlier, it slows the start by some 2 ms, as the
     // session bus then has a harder time looking at the process.

@@ -29,8 +29,9 @@ public:
 };
 
 // A fixed dialog frame: title bar, system menu and close box, nothing to
-// minimize or maximize with.
-constexpr Qt::WindowFlags fixed_dialog_frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+// minimize or maximize with. A normal window, not a dialog: GNOME keeps a
+// dialog without a parent window on the taskbar whatever it asks for.
+constexpr Qt::WindowFlags fixed_dialog_frame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 }  // namespace
