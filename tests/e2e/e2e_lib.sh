@@ -99,6 +99,7 @@ wait_for_exit() {
     exit_status=0
     wait "$1" || exit_status=$?
   else
+    echo "e2e: $current_case: still running after ${wait_limit}s: $(ps -o pid=,stat=,args= -p "$1")" >&2
     kill -9 "$1" 2>/dev/null || true
     exit_status=running
   fi
@@ -121,7 +122,7 @@ check() {
     echo "FAIL: $current_case: $description" >&2
     # What was on the screen, running and written, for whoever reads the log later.
     screenshot "${screenshots:-$work}/failed-$current_case.png"
-    { ps -ef --forest; xwininfo -root -tree; ls -la "${dir:-.}"; cat "${dir:-.}"/std*; } \
+    { ps -eo pid,ppid,stat,args --forest; xwininfo -root -tree; ls -la "${dir:-.}"; cat "${dir:-.}"/std*; } \
       > "${screenshots:-$work}/failed-$current_case.txt" 2>&1
   fi
 }
