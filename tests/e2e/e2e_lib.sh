@@ -85,6 +85,7 @@ find_window() {
 }
 
 has_window() { [ -n "$(find_window "$1" "$2")" ]; }
+no_window_titled() { ! has_window any "$1"; }
 
 wait_for_window() {
   local window=""
@@ -151,6 +152,9 @@ password_file() {
 }
 
 launch() {
+  # Where windows are told apart by title alone (Wine), the last case's
+  # window must be gone first, or it would be taken for this one.
+  [ "${window_pid_known:-yes}" = yes ] || poll no_window_titled "$title"
   (cd "$dir" && exec "${program[@]}" "$@") >"$dir/stdout" 2>"$dir/stderr" &
   pid=$!
   started_pids+=("$pid")

@@ -34,8 +34,8 @@ void handle_message(QtMsgType type, const QMessageLogContext& context, const QSt
 ToolkitArguments::ToolkitArguments() {
     values_[0] = name_.data();
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
-    if (qEnvironmentVariableIsSet("DISPLAY") || !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) platforms_ = "xcb";
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) platforms_ += platforms_.empty() ? "wayland" : ";wayland";
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) platforms_ = "xcb";
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) platforms_ += platforms_.empty() ? "wayland" : ";wayland";
     values_[1] = platform_option_.data();
     values_[2] = platforms_.data();
     count_ = 3;

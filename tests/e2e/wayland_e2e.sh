@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The Linux build on a Wayland desktop: a headless sway, once with XWayland
+# (the window must then be an X11 one) and once without (a native one).
+# sway refuses to run as root, so it runs as nobody in a runtime folder of
+# its own; the tests, as root, may still use its sockets.
+# Usage: wayland_e2e.sh MIRUTOKA SCREENSHOT_DIR
+set -uo pipefail
+program=("$(realpath "$1")")
+screenshots=$2
+mkdir -p "$screenshots"
+source "$(dirname "$0")/e2e_lib.sh"
+require_tools sway swaymsg wtype grim setpriv python3 xhost
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+nobody=65534
+printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
+chmod +x "$work/touch.sh"
+chmod 755 "$work"
+
+# start_sway force|disable: a compositor with XWayland or without. "force"
+# starts XWayland at once and keeps it; the lazy one ends with its last
+# client and comes back without the access granted below.
+start_sway() {
+  export XDG_RUNTIME_DIR="$work/runtime-$1"
+  mkdir -p "$XDG_RUNTIME_DIR"
+  printf 'output HEADLESS-1 resolution 1024x768\nxwayland %s\n' "$1" > "$XDG_RUNTIME_DIR/config"
+  chown -R "$nobody:$nobody" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    sway -c "$XDG_RUNTIME_DIR/config" >"$XDG_RUNTIME_DIR/sway.log" 2>&1 &
+  sway_pid=$!
+  started_pids+=("$sway_pid")
+  poll sway_ready || { echo "e2e: sway did not start" >&2; cat "$XDG_RUNTIME_DIR/sway.log" >&2; exit 1; }
+  SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
+  WAYLAND_DISPLAY=$(basename "$(echo "$XDG_RUNTIME_DIR"/wayland-*[0-9])")
+  export SWAYSOCK WAYLAND_DISPLAY
+  [ "$1" = force ] && open_xwayland
+}
+
+sway_ready() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/wayland-*[0-9]" >/dev/null; }
+
+# XWayland belongs to nobody: ask sway for its display, and for root's way in.
+open_xwayland() {
+  swaymsg exec "echo \$DISPLAY > $XDG_RUNTIME_DIR/display" >/dev/null
+  swaymsg exec "xhost +si:localuser:root" >/dev/null
+  poll test -s "$XDG_RUNTIME_DIR/display"
+  DISPLAY=$(cat "$XDG_RUNTIME_DIR/display")
+  export DISPLAY
+  poll xhost_allows_root || { echo "e2e: XWayland did not let root in" >&2; exit 1; }
+}
+xhost_allows_root() { xhost 2>/dev/null | grep -q 'localuser:root'; }
+
+stop_sway() {
+  kill "$sway_pid" 2>/dev/null && wait "$sway_pid" 2>/dev/null
+  unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+}
+
+# Prints "shell x y width height focused" of the window titled $1, as sway
+# sees it: the rectangle of its contents, without sway's frame. sway tells an
+# X11 client nothing of its frame, so the contents are what is centred.
+sway_window() {
+  swaymsg -t get_tree 2>/dev/null | python3 -c '
+import json, sys
+def walk(node):
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        if child.get("name") == sys.argv[1]:
+            r, w = child["rect"], child["window_rect"]
+            print(child.get("shell"), r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"], child.get("focused"))
+            sys.exit()
+        walk(child)
+walk(json.load(sys.stdin))' "$1"
+}
+has_sway_window() { [ -n "$(sway_window "$1")" ]; }
+has_focus() { [ "$(sway_window "$1" | cut -d' ' -f6)" = True ]; }
+
+wayland_launch() {
+  (cd "$dir" && exec "${program[@]}") >"$dir/stdout" 2>"$dir/stderr" &
+  pid=$!
+  started_pids+=("$pid")
+  check "the window appears" poll has_sway_window "$title"
+  window_shell=$(sway_window "$title" | cut -d' ' -f1)
+}
+
+# wtype loses the first key after it connects without a pause.
+wayland_type() { wtype -s 300 -d 30 "$1" -s 300 -k Return; }
+
+wayland_expect_box() {
+  check "box '$1' appears" poll has_sway_window "$1"
+  check "PASS stays loaded while the box is up" has_sway_window "$title"
+  grim "$screenshots/$current_case.png" 2>/dev/null
+  poll has_focus "$1" && wtype -s 300 -k Return
+}
+
+centred_on_screen() {
+  local shell x y width height focused
+  read -r shell x y width height focused <<<"$(sway_window "$title")"
+  local dx=$((2 * x + width - 1024)) dy=$((2 * y + height - 768))
+  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
+}
+
+start_sway force
+new_case xwayland_keeps_the_window_an_x11_one
+password_file $'himitsu\n../touch.sh started\n'
+wayland_launch
+check "the window goes through XWayland ($window_shell)" test "$window_shell" = xwayland
+check "the window is centred ($(sway_window "$title"))" poll centred_on_screen
+grim "$screenshots/wayland-xwayland.png" 2>/dev/null
+wayland_type himitsu
+started started
+expect_exit 0
+stop_sway
+
+start_sway disable
+new_case native_wayland_right_password_starts_the_program
+password_file $'himitsu\n../touch.sh started\n'
+wayland_launch
+check "the window is a native one ($window_shell)" test "$window_shell" = xdg_shell
+grim "$screenshots/wayland-native.png" 2>/dev/null
+wayland_type himitsu
+started started
+expect_exit 0
+
+new_case native_wayland_wrong_password_shows_mismatch
+password_file $'himitsu\n../touch.sh started\n'
+wayland_launch
+wayland_type 'himitsu '
+wayland_expect_box 'パスワード不一致'
+expect_exit 0
+nothing_started
+
+new_case native_wayland_missing_file_shows_missing_file
+wayland_launch
+wayland_type himitsu
+wayland_expect_box 'エラー'
+expect_exit 0
+stop_sway
+
+report_and_exit
