@@ -33,6 +33,9 @@ inline constexpr ControlDescription Label1{"Label1", "パスワード", {105, 21
 
 inline constexpr char16_t Text1_password_character = u'*';
 
+// Shown below Text1 while it has the focus and Caps Lock is on.
+inline constexpr std::string_view caps_lock_hint_text = "Caps Lock がオンになっています";
+
 inline constexpr int twips_per_inch = 1440;
 
 // Rounded to the nearest pixel, so 96 dpi gives exactly twips / 15.

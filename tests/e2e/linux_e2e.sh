@@ -46,6 +46,23 @@ press Return
 started started
 expect_exit 0
 
+new_case caps_lock_hint_follows_caps_lock
+password_file $'himitsu\n../touch.sh started\n'
+hint='Caps Lock がオンになっています'
+press Caps_Lock
+launch
+check "the hint shows from the first frame" poll has_window "$pid" "$hint"
+screenshot "$screenshots/caps_lock_hint.png"
+press Caps_Lock
+check "the hint goes when Caps Lock goes off" poll no_box "$hint"
+press Caps_Lock
+check "the hint comes back when it goes on" poll has_window "$pid" "$hint"
+press Caps_Lock
+type_text himitsu
+press Return
+started started
+expect_exit 0
+
 eol=$'\n'
 protected='../touch.sh started'
 shared_cases

@@ -12,6 +12,7 @@
 
 #include "gate/event_handler.h"
 #include "gate/ok_action.h"
+#include "ui/qt/caps_lock_hint.h"
 #include "ui/qt/qt_text.h"
 
 namespace mirutoka::ui::qt {
@@ -66,6 +67,7 @@ PassWindow::PassWindow(const PassServices& services)
     Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
     Text1->installEventFilter(this);
     Label1->setBuddy(Text1);
+    new CapsLockHint(*Text1);  // owned by Text1
 
     setTabOrder(Text1, Command1);
     Text1->setFocus();

@@ -30,6 +30,16 @@ xcb_atom_t intern(xcb_connection_t* connection, std::string_view name) {
 
 }  // namespace
 
+std::optional<bool> caps_lock_is_on() {
+    xcb_connection_t* connection = x11_connection();
+    if (connection == nullptr) return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const std::unique_ptr<xcb_query_pointer_reply_t, decltype(&std::free)> reply(
+        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr), &std::free);
+    if (!reply) return std::nullopt;
+    return (reply->mask & XCB_MOD_MASK_LOCK) != 0;
+}
+
 void keep_off_taskbar(QWidget& window) {
     xcb_connection_t* connection = x11_connection();
     if (connection == nullptr) return;

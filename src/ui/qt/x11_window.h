@@ -4,11 +4,15 @@
 #include <QMargins>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
 // What only X11 window managers can be asked for; off X11 these do nothing.
 namespace mirutoka::ui::qt {
+
+// Whether Caps Lock is on, asked of the X server; nothing off X11.
+std::optional<bool> caps_lock_is_on();
 
 // Asks an EWMH window manager to leave the window out of the taskbar. Call it
 // before the window is first shown.

@@ -163,6 +163,29 @@ private slots:
         QVERIFY2(control<QLineEdit>("Text1")->text().isEmpty(), "the typed password stays in the field");
     }
 
+    // Off X11 the state comes from the key events alone: the Lock bit of every
+    // key's native state, and Caps Lock's own press turning it over.
+    void caps_lock_hint_follows_the_keys_and_the_focus() {
+        auto* Text1 = control<QLineEdit>("Text1");
+        auto* hint = PASS->findChild<QLabel*>("caps_lock_hint");
+        QVERIFY(hint != nullptr);
+        QVERIFY(!hint->isVisible());
+        const auto key = [Text1](int code, quint32 native_modifiers) {
+            QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier, 0, 0, native_modifiers);
+            QApplication::sendEvent(Text1, &event);
+        };
+        key(Qt::Key_A, 0x2);
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->text(), QStringLiteral("Caps Lock がオンになっています"));
+        key(Qt::Key_CapsLock, 0x2);
+        QVERIFY(!hint->isVisible());
+        key(Qt::Key_CapsLock, 0);
+        QVERIFY(hint->isVisible());
+        Text1->clearFocus();
+        QVERIFY(!hint->isVisible());
+        QCOMPARE(PASS->size(), QSize(330, 39));
+    }
+
     void escape_does_nothing() {
         QTest::keyClick(control<QLineEdit>("Text1"), Qt::Key_Escape);
         QTest::keyClick(PASS.get(), Qt::Key_Escape);
