@@ -59,6 +59,16 @@ int window_dpi(HWND window) {
     return static_cast<int>(get_dpi(window));
 }
 
+// A password field shows its own balloon when Caps Lock is pressed in it, but
+// not when Caps Lock is already on as it gets the focus: this is that one.
+// It is the field's one balloon, so the two never show at once.
+void show_caps_lock_balloon_if_on(HWND field) {
+    if ((::GetKeyState(VK_CAPITAL) & 1) == 0) return;
+    const std::wstring text = platform::to_wide(caps_lock_hint_text);
+    EDITBALLOONTIP balloon{sizeof(balloon), L"Caps Lock", text.c_str(), TTI_WARNING};
+    ::SendMessageW(field, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
+}
+
 platform::RunTimeError window_error(const char* what) {
     return {platform::ErrorNumber::InternalError,
             std::string(what) + " を作成できません (エラー " + std::to_string(::GetLastError()) + ")。"};
@@ -221,7 +231,9 @@ LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM w
         wparam = static_cast<std::uint16_t>(KeyAscii);
     }
     if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, Text1_procedure, subclass);
-    return ::DefSubclassProc(window, message, wparam, lparam);
+    const LRESULT result = ::DefSubclassProc(window, message, wparam, lparam);
+    if (message == WM_SETFOCUS) show_caps_lock_balloon_if_on(window);
+    return result;
 }
 
 // The field is emptied as it is read, so the password stays in memory no longer than needed.

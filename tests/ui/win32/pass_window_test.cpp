@@ -1,10 +1,12 @@
 #include "ui/win32/pass_window.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "gate/ok_action.h"
@@ -62,6 +64,66 @@ TEST_F(PassWindowTest, MessageBoxesAreOwnedByPassAndDisableIt) {
     EXPECT_FALSE(seen.owner_enabled);
     EXPECT_TRUE(::IsWindowEnabled(PASS.window()));
 }
+
+void press_caps_lock() {
+    INPUT keys[2]{};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_CAPITAL;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
+}
+
+void pump_messages_for(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    MSG message{};
+    while (::GetTickCount() - start < milliseconds) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+}
+
+void set_caps_lock(bool on) {
+    if (((::GetKeyState(VK_CAPITAL) & 1) != 0) != on) press_caps_lock();
+    pump_messages_for(300);
+}
+
+struct BalloonsAsked {
+    int count = 0;
+    std::wstring text;
+};
+
+// Wine's edit control shows no balloon, so the test watches what the field is asked.
+LRESULT CALLBACK record_balloons(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+    if (message == EM_SHOWBALLOONTIP) {
+        auto* asked = reinterpret_cast<BalloonsAsked*>(data);
+        ++asked->count;
+        asked->text = reinterpret_cast<const EDITBALLOONTIP*>(lparam)->pszText;
+    }
+    return ::DefSubclassProc(window, message, wparam, lparam);
+}
+
+class CapsLockAtFocus : public PassWindowTest, public ::testing::WithParamInterface<bool> {};
+
+// With Caps Lock already on as the field gets the focus, the field is asked
+// for its balloon once; with Caps Lock off, never.
+TEST_P(CapsLockAtFocus, AsksTheFieldForItsBalloonOnlyWhenOn) {
+    const bool on = GetParam();
+    set_caps_lock(on);
+    ASSERT_EQ((::GetKeyState(VK_CAPITAL) & 1) != 0, on);
+    const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
+    ::ShowWindow(PASS.window(), SW_SHOWNORMAL);
+    ::SetFocus(::FindWindowExW(PASS.window(), nullptr, L"BUTTON", nullptr));
+    BalloonsAsked asked;
+    ::SetWindowSubclass(Text1, record_balloons, 1, reinterpret_cast<DWORD_PTR>(&asked));
+    ::SetFocus(Text1);
+    pump_messages_for(100);
+    ::RemoveWindowSubclass(Text1, record_balloons, 1);
+    set_caps_lock(false);
+    EXPECT_EQ(asked.count, on ? 1 : 0);
+    EXPECT_EQ(asked.text, on ? L"Caps Lock がオンになっています" : L"");
+}
+
+INSTANTIATE_TEST_SUITE_P(States, CapsLockAtFocus, ::testing::Values(false, true));
 
 class AtDpi : public PassWindowTest, public ::testing::WithParamInterface<int> {};
 
