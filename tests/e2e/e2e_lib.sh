@@ -34,6 +34,7 @@ poll() {
   done
 }
 
+# start_x_session [no-window-manager]
 start_x_session() {
   require_tools Xvfb openbox xdotool xprop xwininfo xmodmap import
   local number=90
@@ -42,6 +43,7 @@ start_x_session() {
   Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
   started_pids+=($!)
   poll xprop -root >/dev/null 2>&1 || { echo "e2e: Xvfb did not start" >&2; exit 1; }
+  [ "${1:-}" = no-window-manager ] && return
   openbox --sm-disable >/dev/null 2>&1 &
   started_pids+=($!)
   poll window_manager_running || { echo "e2e: openbox did not start" >&2; exit 1; }
@@ -86,6 +88,8 @@ find_window() {
 
 has_window() { [ -n "$(find_window "$1" "$2")" ]; }
 no_window_titled() { ! has_window any "$1"; }
+# Wine starts a program in a new process of its own: none of the last case's may be left.
+no_windows_program_running() { ! pgrep -f '^[^ ]*(mirutoka|touch_marker)\.exe' >/dev/null; }
 
 wait_for_window() {
   local window=""
@@ -101,6 +105,7 @@ wait_for_exit() {
     wait "$1" || exit_status=$?
   else
     echo "e2e: $current_case: still running after ${wait_limit}s: $(ps -o pid=,stat=,args= -p "$1")" >&2
+    { grep -E 'State|Tgid|PPid|Threads' "/proc/$1/status"; ls "/proc/$1/task"; for t in /proc/$1/task/*; do echo "$t $(cat $t/wchan) $(cat $t/comm)"; done; ls -l /proc/$1/fd; } >&2 2>/dev/null
     kill -9 "$1" 2>/dev/null || true
     exit_status=running
   fi
@@ -123,7 +128,7 @@ check() {
     echo "FAIL: $current_case: $description" >&2
     # What was on the screen, running and written, for whoever reads the log later.
     screenshot "${screenshots:-$work}/failed-$current_case.png"
-    { ps -eo pid,ppid,stat,args --forest; xwininfo -root -tree; ls -la "${dir:-.}"; cat "${dir:-.}"/std*; } \
+    { ps -eLo pid,lwp,ppid,stat,wchan:32,args; xwininfo -root -tree; ls -la "${dir:-.}"; cat "${dir:-.}"/std*; } \
       > "${screenshots:-$work}/failed-$current_case.txt" 2>&1
   fi
 }
@@ -154,7 +159,10 @@ password_file() {
 launch() {
   # Where windows are told apart by title alone (Wine), the last case's
   # window must be gone first, or it would be taken for this one.
-  [ "${window_pid_known:-yes}" = yes ] || poll no_window_titled "$title"
+  if [ "${window_pid_known:-yes}" = no ]; then
+    poll no_window_titled "$title"
+    poll no_windows_program_running
+  fi
   (cd "$dir" && exec "${program[@]}" "$@") >"$dir/stdout" 2>"$dir/stderr" &
   pid=$!
   started_pids+=("$pid")
