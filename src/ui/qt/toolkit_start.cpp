@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <QString>
+#include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,12 @@ ToolkitArguments::ToolkitArguments() {
     values_[1] = platform_option_.data();
     values_[2] = platforms_.data();
     count_ = 3;
+}
+
+FontConfigurationLoad::FontConfigurationLoad() : thread_([] { FcInit(); }) {}
+
+void FontConfigurationLoad::wait() {
+    if (thread_.joinable()) thread_.join();
 }
 
 void explain_missing_display() { qInstallMessageHandler(handle_message); }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <thread>
 
 // How the toolkit is started: which display it looks for, and what the user
 // is told when there is none.
@@ -27,6 +28,19 @@ private:
     std::string platforms_;
     std::array<char*, 4> values_{};
     int count_ = 1;
+};
+
+// Qt reads the font configuration on its main thread the first time it lays
+// out text, some 10 ms of parsing. Started first thing, this thread does it
+// while Qt connects to the display and loads its plugins; wait for it before
+// the first text is laid out, so that the two never read it twice.
+class FontConfigurationLoad {
+public:
+    FontConfigurationLoad();
+    void wait();
+
+private:
+    std::thread thread_;
 };
 
 // From here on, a toolkit that reaches no display ends the process with one
