@@ -14,8 +14,9 @@ constexpr const char* no_display_line =
     "mirutoka: デスクトップのセッションに接続できません (DISPLAY も WAYLAND_DISPLAY も使えません)。"
     " / No desktop session could be reached (neither DISPLAY nor WAYLAND_DISPLAY works).\n";
 
-// The platform plugins' own complaints while they look for a display: they
-// are either followed by the line above or by a platform that works.
+// The platform plugins' own complaints, such as an X server not reached
+// while Wayland is: followed by the line above or by a platform that works,
+// they would only confuse whoever reads standard error.
 bool is_display_search(const QMessageLogContext& context) {
     return context.category != nullptr && QByteArray(context.category).startsWith("qt.qpa.");
 }

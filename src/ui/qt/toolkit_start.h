@@ -40,7 +40,7 @@ public:
     void wait();
 
 private:
-    std::thread thread_;
+    std::jthread thread_;  // joined on the way out too, should Qt fail first
 };
 
 // From here on, a toolkit that reaches no display ends the process with one
