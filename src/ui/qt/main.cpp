@@ -3,6 +3,9 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "platform/native.h"
 #include "platform/process.h"
 #include "ui/qt/pass_window.h"
@@ -35,5 +38,10 @@ int main() {
     // reach the field. Done earlier, it slows the start by some 2 ms, as the
     // session bus then has a harder time looking at the process.
     QTimer::singleShot(0, &PASS, &mirutoka::platform::harden_process);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Qt 6.4's Wayland client can deadlock tearing itself down: the display
+    // waits for its event thread, which waits to read events. The process has
+    // nothing left to save or write, so it ends here instead.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
