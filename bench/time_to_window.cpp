@@ -134,7 +134,29 @@ std::optional<xcb_keycode_t> keycode_of(xcb_connection_t* connection, xcb_keysym
     return std::nullopt;
 }
 
-std::optional<double> enter_to_start(xcb_connection_t* connection, const std::string& text, const std::string& marker) {
+// Whether the input focus is `top_level` or inside it (the frame holds the client).
+bool focused(xcb_connection_t* connection, xcb_window_t top_level) {
+    const auto focus = owned(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    constexpr xcb_window_t pointer_root = 1;  // the focus values None (0) and PointerRoot (1) are no windows
+    for (xcb_window_t window = focus ? focus->focus : xcb_window_t{XCB_NONE}; window > pointer_root;) {
+        if (window == top_level) return true;
+        const auto tree = owned(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+        if (!tree || tree->parent == tree->root) return false;
+        window = tree->parent;
+    }
+    return false;
+}
+
+// Keys go where the focus is, and a window manager gives it a moment after the map.
+void wait_for_focus(xcb_connection_t* connection, xcb_window_t top_level) {
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    while (!focused(connection, top_level) && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+std::optional<double> enter_to_start(xcb_connection_t* connection, xcb_window_t window, const std::string& text,
+                                     const std::string& marker) {
+    wait_for_focus(connection, window);
     for (const char c : text) {
         const auto keycode = keycode_of(connection, static_cast<xcb_keysym_t>(c));
         if (!keycode) return std::nullopt;
@@ -212,7 +234,7 @@ int main(int argc, char* argv[]) {
     if (window) {
         std::printf("window_ms=%.2f peak_kib=%ld libraries=%ld", milliseconds(shown - started), peak, shared_objects);
         if (!text.empty() && !marker.empty()) {
-            const std::optional<double> enter = enter_to_start(connection, text, marker);
+            const std::optional<double> enter = enter_to_start(connection, *window, text, marker);
             if (enter) std::printf(" enter_to_start_ms=%.3f", *enter);
             else std::printf(" enter_to_start_ms=none");
         }
