@@ -54,8 +54,11 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The platform plugins are no library the program links, so dpkg-shlibdeps
-  # cannot see them; libqt6gui6 only recommends the X11 one.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  # cannot see them; libqt6gui6 only recommends the X11 one. The Wayland
+  # keyboard watch asks Qt's platform interface, whose layout only this Qt
+  # build promises.
+  find_package(Qt6 REQUIRED COMPONENTS Core)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-base-abi (= ${Qt6_VERSION})")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-noto-cjk | fonts-vlgothic")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "mirutoka shows one small Japanese window with a masked password field.
 When the typed text equals the first field of PASSWORD.INI in the working

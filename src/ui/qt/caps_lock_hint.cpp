@@ -17,7 +17,10 @@ constexpr quint32 native_lock_modifier = 0x2;
 }  // namespace
 
 CapsLockHint::CapsLockHint(QLineEdit& field)
-    : QObject(&field), field_(field), hint_(new QLabel(to_qstring(caps_lock_hint_text), &field, Qt::ToolTip)) {
+    : QObject(&field),
+      field_(field),
+      hint_(new QLabel(to_qstring(caps_lock_hint_text), &field, Qt::ToolTip)),
+      wayland_watch_([this](bool caps_lock_on) { show_if(caps_lock_on); }) {
     hint_->setObjectName(QStringLiteral("caps_lock_hint"));
     hint_->setWindowTitle(hint_->text());
     hint_->setForegroundRole(QPalette::ToolTipText);
@@ -29,7 +32,8 @@ CapsLockHint::CapsLockHint(QLineEdit& field)
 
 // Every key event carries the state from before the key, which is right for
 // every key but Caps Lock itself. The X server can be asked outright, from
-// the first frame on; on Wayland, Caps Lock's press turns the state over.
+// the first frame on; a Wayland compositor tells the watch. Where neither
+// speaks, Caps Lock's press turns the state over.
 bool CapsLockHint::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &field_) return false;
     switch (event->type()) {

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include "ui/qt/wayland_keyboard.h"
+
 class QLabel;
 class QLineEdit;
 
@@ -22,6 +24,7 @@ private:
     QLineEdit& field_;
     QLabel* hint_;
     bool caps_lock_on_ = false;
+    WaylandCapsLockWatch wayland_watch_;
 };
 
 }  // namespace mirutoka::ui::qt

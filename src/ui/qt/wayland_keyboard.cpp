@@ -1,0 +1,106 @@
+#include "ui/qt/wayland_keyboard.h"
+
+#include <QGuiApplication>
+#include <qpa/qplatformnativeinterface.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <unistd.h>
+
+namespace mirutoka::ui::qt {
+namespace {
+
+// xkbcommon gives the eight core modifiers the first indices, Lock second.
+constexpr std::uint32_t lock_modifier = 1U << 1;
+// Version 4 is the newest whose keyboard events all have listeners below.
+constexpr std::uint32_t seat_version = 4;
+
+wl_display* qt_wayland_display() {
+    if (QGuiApplication::platformName() != QLatin1String("wayland")) return nullptr;
+    return static_cast<wl_display*>(
+        QGuiApplication::platformNativeInterface()->nativeResourceForIntegration("wl_display"));
+}
+
+template <auto destroy>
+struct Destroy {
+    template <typename T>
+    void operator()(T* proxy) const { destroy(proxy); }
+};
+void release_keyboard(wl_keyboard* keyboard) {
+    if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+        wl_keyboard_release(keyboard);
+    } else {
+        wl_keyboard_destroy(keyboard);
+    }
+}
+
+}  // namespace
+
+// Objects of our own on Qt's connection, on its default queue, so that Qt's
+// main-thread dispatch calls these along with its own.
+struct WaylandCapsLockWatch::Listeners {
+    std::function<void(bool)> caps_lock_changed;
+    wl_display* display = nullptr;
+    // In the order they must go: the keyboard first.
+    std::unique_ptr<wl_registry, Destroy<wl_registry_destroy>> registry;
+    std::unique_ptr<wl_seat, Destroy<wl_seat_destroy>> seat;
+    std::unique_ptr<wl_keyboard, Destroy<release_keyboard>> keyboard;
+
+    static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version) {
+        auto* self = static_cast<Listeners*>(data);
+        if (self->seat || std::strcmp(interface, wl_seat_interface.name) != 0) return;
+        self->seat.reset(static_cast<wl_seat*>(
+            wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, seat_version))));
+        wl_seat_add_listener(self->seat.get(), &seat_listener, self);
+    }
+    static void global_remove(void*, wl_registry*, std::uint32_t) {}
+
+    static void capabilities(void* data, wl_seat* seat, std::uint32_t capabilities) {
+        auto* self = static_cast<Listeners*>(data);
+        const bool has_keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+        if (has_keyboard && !self->keyboard) {
+            self->keyboard.reset(wl_seat_get_keyboard(seat));
+            wl_keyboard_add_listener(self->keyboard.get(), &keyboard_listener, self);
+        } else if (!has_keyboard) {
+            self->keyboard.reset();
+        }
+    }
+    static void seat_name(void*, wl_seat*, const char*) {}
+
+    static void keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { ::close(fd); }
+    static void enter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+    static void leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+    static void key(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
+    static void modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
+                          std::uint32_t locked, std::uint32_t) {
+        static_cast<Listeners*>(data)->caps_lock_changed((locked & lock_modifier) != 0);
+    }
+    static void repeat_info(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+
+    static constexpr wl_registry_listener registry_listener{global, global_remove};
+    static constexpr wl_seat_listener seat_listener{capabilities, seat_name};
+    static constexpr wl_keyboard_listener keyboard_listener{keymap, enter, leave, key, modifiers, repeat_info};
+};
+
+WaylandCapsLockWatch::WaylandCapsLockWatch(std::function<void(bool)> caps_lock_changed) {
+    wl_display* display = qt_wayland_display();
+    if (display == nullptr) return;
+    listeners_ = std::make_unique<Listeners>();
+    listeners_->caps_lock_changed = std::move(caps_lock_changed);
+    listeners_->display = display;
+    listeners_->registry.reset(wl_display_get_registry(display));
+    wl_registry_add_listener(listeners_->registry.get(), &Listeners::registry_listener, listeners_.get());
+    wl_display_flush(display);
+}
+
+WaylandCapsLockWatch::~WaylandCapsLockWatch() {
+    if (!listeners_) return;
+    wl_display* display = listeners_->display;
+    listeners_.reset();
+    wl_display_flush(display);
+}
+
+}  // namespace mirutoka::ui::qt
