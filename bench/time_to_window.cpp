@@ -1,6 +1,6 @@
 // Starts a program and reports how long it takes until the X server says its
-// top-level window is viewable (its frame, when a window manager runs), and
-// the program's peak memory and shared libraries at that moment. Watches the
+// top-level window is viewable (its frame, when a window manager runs), the
+// shared libraries it has loaded by then, and its peak memory over its life. Watches the
 // root window for new top-levels instead of polling. Optionally feeds the
 // program's standard input, and types a line into the window and reports how
 // long from the Enter key until the started program stamps its start.
@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -91,11 +92,15 @@ long libraries(pid_t pid) {
     return static_cast<long>(seen.size());
 }
 
-long peak_kib(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
+// Ends the program, after it had time to paint when nothing else ends it, and
+// returns its peak memory over its whole life: at the moment the window
+// shows, a toolkit that loads its fonts for the first paint looks smaller.
+long end_and_measure_peak_kib(pid_t pid, bool ends_by_itself) {
+    if (!ends_by_itself) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(pid, SIGTERM);
+    rusage usage{};
+    ::wait4(pid, nullptr, 0, &usage);
+    return usage.ru_maxrss;
 }
 
 std::optional<xcb_window_t> wait_for_top_level(xcb_connection_t* connection, pid_t pid) {
@@ -228,23 +233,22 @@ int main(int argc, char* argv[]) {
     }
     const std::optional<xcb_window_t> window = wait_for_top_level(connection, pid);
     const auto shown = Clock::now();
-    const long peak = peak_kib(pid);
     const long shared_objects = libraries(pid);
+    const bool types = window && !text.empty() && !marker.empty();
     int status = 1;
     if (window) {
-        std::printf("window_ms=%.2f peak_kib=%ld libraries=%ld", milliseconds(shown - started), peak, shared_objects);
-        if (!text.empty() && !marker.empty()) {
+        std::printf("window_ms=%.2f libraries=%ld", milliseconds(shown - started), shared_objects);
+        if (types) {
             const std::optional<double> enter = enter_to_start(connection, *window, text, marker);
             if (enter) std::printf(" enter_to_start_ms=%.3f", *enter);
             else std::printf(" enter_to_start_ms=none");
         }
-        std::printf("\n");
         status = 0;
     } else {
         std::fprintf(stderr, "time_to_window: no window within the limit\n");
     }
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
+    const long peak = end_and_measure_peak_kib(pid, types);
+    if (window) std::printf(" peak_kib=%ld\n", peak);
     if (!input.empty()) ::close(feed[1]);
     xcb_disconnect(connection);
     return status;
