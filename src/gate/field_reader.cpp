@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/process.h"
+#include "platform/secrets.h"
 #include "platform/utf8.h"
 #include "platform/run_time_error.h"
 
@@ -21,10 +21,6 @@ constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
 constexpr bool is_high_surrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool is_low_surrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-RunTimeError undecodable_text() {
-    return {ErrorNumber::InvalidArgument, "ファイルの文字を読み取れません。文字コードが正しくありません。"};
-}
 
 }  // namespace
 
@@ -100,7 +96,7 @@ std::string FieldReader::decoded(std::string raw) const {
         return text;
     }
     case Encoding::Utf8:
-        if (!platform::is_valid_utf8(raw)) throw undecodable_text();
+        if (!platform::is_valid_utf8(raw)) throw platform::undecodable_text_error();
         return raw;
     default:
         return raw;
@@ -169,7 +165,7 @@ std::optional<char16_t> FieldReader::take_utf16_unit() {
     const std::optional<unsigned char> first = take_byte();
     if (!first) return std::nullopt;
     const std::optional<unsigned char> second = take_byte();
-    if (!second) throw undecodable_text();
+    if (!second) throw platform::undecodable_text_error();
     const bool little_endian = encoding_ == Encoding::Utf16LittleEndian;
     const unsigned high = little_endian ? *second : *first;
     const unsigned low = little_endian ? *first : *second;
@@ -182,10 +178,10 @@ void FieldReader::decode_next_utf16_character() {
     const std::optional<char16_t> unit = take_utf16_unit();
     if (!unit) return;
     char32_t code_point = *unit;
-    if (is_low_surrogate(code_point)) throw undecodable_text();
+    if (is_low_surrogate(code_point)) throw platform::undecodable_text_error();
     if (is_high_surrogate(code_point)) {
         const std::optional<char16_t> low = take_utf16_unit();
-        if (!low || !is_low_surrogate(*low)) throw undecodable_text();
+        if (!low || !is_low_surrogate(*low)) throw platform::undecodable_text_error();
         code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (*low - 0xDC00U);
     }
     platform::append_utf8(pending_, code_point);

@@ -5,7 +5,7 @@
 
 #include "gate/field_reader.h"
 #include "gate/password_file.h"
-#include "platform/process.h"
+#include "platform/secrets.h"
 
 namespace mirutoka::gate {
 namespace {
@@ -22,36 +22,37 @@ bool same_text(std::string_view typed, std::string_view stored) {
     return difference == 0;
 }
 
-// Reads the typed text once, compares, and leaves neither copy in memory.
-bool matches(const PassOperations& pass, std::string& password) {
-    std::string typed = pass.typed_text();
+// Compares, and leaves neither text in memory.
+bool matches(std::string& typed, std::string& password) {
     const bool same = same_text(typed, password);
     platform::wipe(typed);
     platform::wipe(password);
     return same;
 }
 
-}  // namespace
-
-void Command1_Click(const GatePlatform& platform, const PassOperations& pass) {
-    if (File_Ok(platform.files, password_file_name) != 0) {
-        platform.message_boxes.show(M3);
-        pass.unload();
+void check_and_start(const Services& services, std::string& typed_text) {
+    if (File_Ok(services.files, password_file_name) != 0) {
+        services.message_boxes.show(M3);
         return;
     }
 
-    std::unique_ptr<platform::InputFile> file = platform.files.open_for_input(password_file_name);
-    FieldReader fields(*file, platform.files);
+    const std::unique_ptr<platform::InputFile> file = services.files.open_for_input(password_file_name);
+    FieldReader fields(*file, services.files);
     std::string s = fields.read_field();
-    if (!matches(pass, s)) {
-        platform.message_boxes.show(M2);
-    } else {
-        s = fields.read_field();
-        const double task_id = platform.program_start.start(s);
-        if (task_id == 0) platform.message_boxes.show(M1);
+    if (!matches(typed_text, s)) {
+        services.message_boxes.show(M2);
+        return;
     }
-    file.reset();
-    pass.unload();
+    s = fields.read_field();
+    const double task_id = services.program_start.start(s);
+    if (task_id == 0) services.message_boxes.show(M1);
+}
+
+}  // namespace
+
+void Command1_Click(const Services& services, std::string typed_text) noexcept {
+    run_event_handler([&] { check_and_start(services, typed_text); }, services.error_report);
+    platform::wipe(typed_text);
 }
 
 }  // namespace mirutoka::gate

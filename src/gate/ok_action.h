@@ -1,34 +1,31 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
+#include "gate/front_end.h"
 #include "platform/files.h"
-#include "platform/message_boxes.h"
 #include "platform/program_start.h"
 
 namespace mirutoka::gate {
 
-inline constexpr platform::Message M1{"プログラムが実行されませんでした", "実行失敗"};
-inline constexpr platform::Message M2{"パスワードが一致しません", "パスワード不一致"};
-inline constexpr platform::Message M3{"パスワードファイルが見つかりません", "エラー"};
+inline constexpr Message M1{"プログラムが実行されませんでした", "実行失敗"};
+inline constexpr Message M2{"パスワードが一致しません", "パスワード不一致"};
+inline constexpr Message M3{"パスワードファイルが見つかりません", "エラー"};
 
-struct GatePlatform {
+// Everything the OK action reaches the machine and the user through: main
+// passes the real ones, tests fakes.
+struct Services {
     const platform::Files& files;
     platform::ProgramStart& program_start;
-    platform::MessageBoxes& message_boxes;
+    MessageBoxes& message_boxes;
+    ErrorReport& error_report;
 };
 
-// What the password window lends the OK action.
-struct PassOperations {
-    std::function<std::string()> typed_text;  // the unmasked text of Text1, as UTF-8
-    std::function<void()> unload;             // unloads PASS, which ends the process
-};
-
-// The OK action: checks the typed text against the first field of
-// PASSWORD.INI and starts the second field's command line on a match. Every
-// path that completes unloads the window; a run-time error leaves at once,
-// without a message box, a close or an unload.
-void Command1_Click(const GatePlatform& platform, const PassOperations& pass);
+// The OK action, given what was typed into Text1 (UTF-8), which it wipes:
+// checks it against the first field of PASSWORD.INI and starts the second
+// field's command line on a match, with a message box for every other way.
+// When it returns, the front end unloads PASS. A run-time error goes to the
+// error report at once, without a message box, and ends the process there.
+void Command1_Click(const Services& services, std::string typed_text) noexcept;
 
 }  // namespace mirutoka::gate

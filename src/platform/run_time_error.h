@@ -5,8 +5,8 @@
 
 namespace mirutoka::platform {
 
-// The numbers follow the classic run time's, so a report reads the way
-// people who set these gates up are used to.
+// The numbers a report shows, fixed so that a user's report can be matched to
+// its cause; the README lists them.
 enum class ErrorNumber : int {
     InvalidArgument = 5,
     OutOfMemory = 7,
@@ -22,14 +22,19 @@ enum class ErrorNumber : int {
 // The one error type of the program: a number and a Japanese description.
 class RunTimeError : public std::runtime_error {
 public:
-    RunTimeError(ErrorNumber number, const std::string& description);
+    RunTimeError(ErrorNumber number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
 
     [[nodiscard]] int number() const noexcept { return static_cast<int>(number_); }
-    [[nodiscard]] const std::string& description() const noexcept { return description_; }
+    [[nodiscard]] std::string description() const { return what(); }
 
 private:
     ErrorNumber number_;
-    std::string description_;
 };
+
+// Bytes that are not text in the encoding they were taken to be in.
+inline RunTimeError undecodable_text_error() {
+    return {ErrorNumber::InvalidArgument, "ファイルの文字を読み取れません。文字コードが正しくありません。"};
+}
 
 }  // namespace mirutoka::platform

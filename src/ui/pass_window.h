@@ -19,7 +19,6 @@ struct ControlDescription {
     std::string_view name;
     std::string_view text;
     TwipRect twips;
-    int tab_index;
 };
 
 inline constexpr std::string_view PASS_name = "PASS";
@@ -27,9 +26,9 @@ inline constexpr std::string_view PASS_title = "ミルトカ";
 inline constexpr int PASS_client_width = 4950;
 inline constexpr int PASS_client_height = 585;
 
-inline constexpr ControlDescription Command1{"Command1", "OK", {3990, 105, 855, 330}, 2};
-inline constexpr ControlDescription Text1{"Text1", "", {1050, 105, 2640, 330}, 0};
-inline constexpr ControlDescription Label1{"Label1", "パスワード", {105, 210, 855, 225}, 1};
+inline constexpr ControlDescription Command1{"Command1", "OK", {3990, 105, 855, 330}};
+inline constexpr ControlDescription Text1{"Text1", "", {1050, 105, 2640, 330}};
+inline constexpr ControlDescription Label1{"Label1", "パスワード", {105, 210, 855, 225}};
 
 inline constexpr char16_t Text1_password_character = u'*';
 

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # The Linux build in Xvfb with openbox.
-# Usage: linux_e2e.sh MIRUTOKA SCREENSHOT_DIR [TIME_TO_WINDOW MARK_START]
+# Usage: linux_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
 program=("$(realpath "$1")")
 screenshots=$2
-time_to_window=${3:+$(realpath "$3")}
-mark_start=${4:+$(realpath "$4")}
 mkdir -p "$screenshots"
 source "$(dirname "$0")/e2e_lib.sh"
 
@@ -66,14 +64,5 @@ expect_exit 0
 eol=$'\n'
 protected='../touch.sh started'
 shared_cases
-
-if [ -n "$time_to_window" ]; then
-  new_case the_benchmark_measures_the_window_and_the_start
-  password_file "himitsu"$'\n'"$mark_start $dir/started"$'\n'
-  measured=$(cd "$dir" && "$time_to_window" --type himitsu --marker "$dir/started" -- "${program[@]}" 2>"$dir/measure.log")
-  cat "$dir/measure.log" >&2
-  check "time_to_window reports its figures ($measured)" \
-    grep -qE '^window_ms=[0-9.]+ peak_kib=[0-9]+ libraries=[0-9]+ enter_to_start_ms=[0-9.]+$' <<<"$measured"
-fi
 
 report_and_exit

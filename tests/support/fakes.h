@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/error_report.h"
+#include "gate/front_end.h"
 #include "platform/files.h"
-#include "platform/message_boxes.h"
 #include "platform/program_start.h"
 #include "platform/run_time_error.h"
 #include "platform/utf8.h"
@@ -77,14 +76,15 @@ public:
     }
 };
 
-class FakeMessageBoxes final : public platform::MessageBoxes {
+class FakeMessageBoxes final : public gate::MessageBoxes {
 public:
-    std::vector<platform::Message> shown;
+    std::vector<gate::Message> shown;
 
-    void show(const platform::Message& message) override { shown.push_back(message); }
+    void show(const gate::Message& message) override { shown.push_back(message); }
 };
 
-class FakeErrorReport final : public platform::ErrorReport {
+// Records the error and returns, where the real reports end the process.
+class FakeErrorReport final : public gate::ErrorReport {
 public:
     std::vector<platform::RunTimeError> reported;
 

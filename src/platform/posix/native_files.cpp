@@ -8,7 +8,7 @@
 #include "platform/native.h"
 #include "platform/posix/errno_text.h"
 #include "platform/posix/unique_fd.h"
-#include "platform/process.h"
+#include "platform/secrets.h"
 #include "platform/run_time_error.h"
 
 namespace mirutoka::platform {
@@ -88,8 +88,7 @@ std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
     wipe(input);
     if (!converted) {
         wipe(output);
-        throw RunTimeError(ErrorNumber::InvalidArgument,
-                           "ファイルの文字を読み取れません。文字コードが正しくありません。");
+        throw undecodable_text_error();
     }
     output.resize(output.size() - out_left);
     return output;

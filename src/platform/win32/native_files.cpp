@@ -72,8 +72,7 @@ std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
     const int size = static_cast<int>(bytes.size());
     const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
     if (length == 0)
-        throw RunTimeError(ErrorNumber::InvalidArgument,
-                           "ファイルの文字を読み取れません。文字コードが正しくありません。");
+        throw undecodable_text_error();
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
     std::string text = to_utf8(wide);

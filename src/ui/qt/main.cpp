@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/native.h"
-#include "platform/process.h"
+#include "platform/secrets.h"
 #include "ui/qt/pass_window.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"

@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "gate/event_handler.h"
-#include "gate/ok_action.h"
 #include "ui/qt/caps_lock_hint.h"
 #include "ui/qt/qt_text.h"
 
@@ -37,7 +35,7 @@ constexpr Qt::WindowFlags fixed_dialog_frame = Qt::Window | Qt::CustomizeWindowH
 
 }  // namespace
 
-PassWindow::PassWindow(const PassServices& services)
+PassWindow::PassWindow(const gate::Services& services)
     : QDialog(nullptr, fixed_dialog_frame),
       services_(services),
       Command1(new QPushButton(this)),
@@ -57,7 +55,10 @@ PassWindow::PassWindow(const PassServices& services)
                    Label1->height());
 
     Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        gate::Command1_Click(services_, take_typed_text());
+        close();
+    });
 
     Text1->setEchoMode(QLineEdit::Password);
     auto* masking = new MaskingStyle;  // owned by Text1, so it outlives the field's own destruction
@@ -127,15 +128,6 @@ std::string PassWindow::take_typed_text() {
     std::string typed = Text1->text().toStdString();
     Text1->clear();
     return typed;
-}
-
-void PassWindow::Command1_Click() {
-    gate::run_event_handler(
-        [this] {
-            gate::Command1_Click({services_.files, services_.program_start, services_.message_boxes},
-                                 {[this] { return take_typed_text(); }, [this] { close(); }});
-        },
-        services_.error_report);
 }
 
 }  // namespace mirutoka::ui::qt

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ui/pass_services.h"
+#include "gate/ok_action.h"
 #include "ui/pass_window.h"
 #include "ui/qt/x11_window.h"
 
@@ -19,7 +19,7 @@ namespace mirutoka::ui::qt {
 // shows and collects; the OK action decides.
 class PassWindow final : public QDialog {
 public:
-    explicit PassWindow(const PassServices& services);
+    explicit PassWindow(const gate::Services& services);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -30,9 +30,8 @@ private:
     void lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch);
     void centre_on_screen(QMargins frame);
     std::string take_typed_text();
-    void Command1_Click();
 
-    PassServices services_;
+    gate::Services services_;
     // In the window's designed order, which is also the order they are created and stacked in.
     QPushButton* Command1;
     QLineEdit* Text1;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "gate/event_handler.h"
+#include "gate/front_end.h"
 #include "ui/qt/qt_text.h"
 
 namespace mirutoka::ui::qt {

@@ -7,10 +7,8 @@
 
 namespace mirutoka::ui::qt {
 
-void QtMessageBoxes::show(const platform::Message& message) {
-    const QMessageBox::Icon icon =
-        message.style == platform::question_style ? QMessageBox::Question : QMessageBox::NoIcon;
-    QMessageBox box(icon, to_qstring(message.title), to_qstring(message.prompt), QMessageBox::Ok,
+void QtMessageBoxes::show(const gate::Message& message) {
+    QMessageBox box(QMessageBox::Question, to_qstring(message.title), to_qstring(message.prompt), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/message_boxes.h"
+#include "gate/front_end.h"
 
 namespace mirutoka::ui::qt {
 
-class QtMessageBoxes final : public platform::MessageBoxes {
+class QtMessageBoxes final : public gate::MessageBoxes {
 public:
-    void show(const platform::Message& message) override;
+    void show(const gate::Message& message) override;
 };
 
 }  // namespace mirutoka::ui::qt

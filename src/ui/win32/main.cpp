@@ -1,9 +1,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "gate/event_handler.h"
+#include "gate/front_end.h"
 #include "platform/native.h"
-#include "platform/process.h"
+#include "platform/secrets.h"
 #include "ui/win32/pass_window.h"
 #include "ui/win32/win32_error_report.h"
 #include "ui/win32/win32_message_boxes.h"

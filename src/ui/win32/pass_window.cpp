@@ -7,9 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "gate/event_handler.h"
-#include "gate/ok_action.h"
-#include "platform/run_time_error.h"
 #include "platform/win32/wide_text.h"
 
 namespace mirutoka::ui::win32 {
@@ -23,42 +20,6 @@ constexpr int Text1_id = 101;
 constexpr int Command1_id = IDOK;  // Enter anywhere arrives as IDOK, the default button's id
 constexpr int icon_id = 1;
 
-// The device context of a window, or of the screen for none.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    ~WindowDc() { ::ReleaseDC(window_, dc_); }
-    [[nodiscard]] HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-int system_dpi() { return ::GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY); }
-
-int text_width(HWND control, HFONT font, std::string_view text) {
-    const WindowDc dc(control);
-    const HGDIOBJ previous = ::SelectObject(dc.get(), font);
-    const std::wstring wide = platform::to_wide(text);
-    SIZE extent{};
-    ::GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
-    ::SelectObject(dc.get(), previous);
-    return static_cast<int>(extent.cx);
-}
-
-// GetDpiForWindow exists from Windows 10 on; before that every window has the system's DPI.
-int window_dpi(HWND window) {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    const FARPROC found = user32 != nullptr ? ::GetProcAddress(user32, "GetDpiForWindow") : nullptr;
-    if (found == nullptr) return system_dpi();
-    const auto get_dpi = reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(found));
-    return static_cast<int>(get_dpi(window));
-}
-
 // A password field shows its own balloon when Caps Lock is pressed in it, but
 // not when Caps Lock is already on as it gets the focus: this is that one.
 // It is the field's one balloon, so the two never show at once.
@@ -69,33 +30,11 @@ void show_caps_lock_balloon_if_on(HWND field) {
     ::SendMessageW(field, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
 }
 
-platform::RunTimeError window_error(const char* what) {
-    return {platform::ErrorNumber::InternalError,
-            std::string(what) + " を作成できません (エラー " + std::to_string(::GetLastError()) + ")。"};
-}
-
-void register_window_class(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = instance;
-    window_class.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(icon_id));
-    window_class.hIconSm = window_class.hIcon;
-    window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    window_class.lpszClassName = window_class_name;
-    if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw window_error("ウィンドウクラス");
-}
-
 }  // namespace
 
-PassWindow::PassWindow(HINSTANCE instance, const PassServices& services)
-    : instance_(instance),
-      services_(services),
-      owner_(::CreateWindowExW(0, L"STATIC", platform::to_wide(PASS_title).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                               nullptr, instance, nullptr)) {
-    register_window_class(instance, window_procedure);
+PassWindow::PassWindow(HINSTANCE instance, const gate::Services& services)
+    : instance_(instance), services_(services), owner_(create_hidden_owner(instance, PASS_title)) {
+    register_window_class(instance, window_class_name, route_to_object<PassWindow>, icon_id);
     ::CreateWindowExW(PASS_extended_style, window_class_name, platform::to_wide(PASS_title).c_str(), PASS_style,
                       CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_.get(), nullptr, instance, this);
     if (PASS_ == nullptr || Command1 == nullptr) throw window_error("ウィンドウ");
@@ -107,7 +46,7 @@ PassWindow::~PassWindow() {
 }
 
 int PassWindow::run(int show_command) {
-    centre_on_screen();
+    centre_on_screen(PASS_);
     ::ShowWindow(PASS_, show_command);
     ::SetFocus(Text1);
     MSG message{};
@@ -120,21 +59,6 @@ int PassWindow::run(int show_command) {
     return static_cast<int>(message.wParam);
 }
 
-LRESULT CALLBACK PassWindow::window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<PassWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->PASS_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<PassWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->PASS_ = nullptr;
-    }
-    return self->handle(message, wparam, lparam);
-}
-
 LRESULT PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CREATE:
@@ -144,7 +68,10 @@ LRESULT PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return MAKELRESULT(Command1_id, DC_HASDEFID);
     case WM_COMMAND:
         // IDCANCEL (Esc) is left alone: the window has no cancel button.
-        if (LOWORD(wparam) == Command1_id && HIWORD(wparam) == BN_CLICKED) Command1_Click();
+        if (LOWORD(wparam) == Command1_id && HIWORD(wparam) == BN_CLICKED) {
+            gate::Command1_Click(services_, take_typed_text());
+            ::DestroyWindow(PASS_);
+        }
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wparam) == WA_INACTIVE && ::IsChild(PASS_, ::GetFocus())) focus_before_deactivation_ = ::GetFocus();
@@ -153,13 +80,10 @@ LRESULT PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // Like a dialog box: the focus goes back to the control that had it, at first Text1.
         ::SetFocus(focus_before_deactivation_ != nullptr ? focus_before_deactivation_ : Text1);
         return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
         lay_out(HIWORD(wparam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-        ::SetWindowPos(PASS_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        move_to_suggested_rect(PASS_, lparam);
         return 0;
-    }
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -189,12 +113,7 @@ void PassWindow::create_controls() {
 }
 
 void PassWindow::lay_out(int dots_per_inch) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTW message_font = metrics.lfMessageFont;
-    message_font.lfHeight = ::MulDiv(message_font.lfHeight, dots_per_inch, system_dpi());
-    font_ = UniqueFont(::CreateFontIndirectW(&message_font));
+    font_ = message_font(dots_per_inch);
 
     const auto place = [&](HWND control, const ControlDescription& description, int width) {
         ::SetWindowPos(control, nullptr, twips_to_pixels(description.twips.left, dots_per_inch),
@@ -206,20 +125,9 @@ void PassWindow::lay_out(int dots_per_inch) {
     place(Text1, ui::Text1, twips_to_pixels(ui::Text1.twips.width, dots_per_inch));
     place(Command1, ui::Command1, twips_to_pixels(ui::Command1.twips.width, dots_per_inch));
 
-    RECT frame{0, 0, twips_to_pixels(PASS_client_width, dots_per_inch),
-               twips_to_pixels(PASS_client_height, dots_per_inch)};
-    ::AdjustWindowRectEx(&frame, PASS_style, FALSE, PASS_extended_style);
-    ::SetWindowPos(PASS_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void PassWindow::centre_on_screen() {
-    RECT frame{};
-    ::GetWindowRect(PASS_, &frame);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    ::SetWindowPos(PASS_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    set_client_size(PASS_,
+                    {twips_to_pixels(PASS_client_width, dots_per_inch), twips_to_pixels(PASS_client_height, dots_per_inch)},
+                    PASS_style, PASS_extended_style);
 }
 
 LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -244,15 +152,6 @@ std::string PassWindow::take_typed_text() {
     std::string typed = platform::to_utf8(text);
     ::SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
     return typed;
-}
-
-void PassWindow::Command1_Click() {
-    gate::run_event_handler(
-        [this] {
-            gate::Command1_Click({services_.files, services_.program_start, services_.message_boxes},
-                                 {[this] { return take_typed_text(); }, [this] { ::DestroyWindow(PASS_); }});
-        },
-        services_.error_report);
 }
 
 }  // namespace mirutoka::ui::win32

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "gate/event_handler.h"
+#include "gate/front_end.h"
 #include "platform/win32/wide_text.h"
 #include "ui/win32/win32_message_boxes.h"
 

@@ -6,9 +6,9 @@
 
 namespace mirutoka::ui::win32 {
 
-void Win32MessageBoxes::show(const platform::Message& message) {
+void Win32MessageBoxes::show(const gate::Message& message) {
     ::MessageBoxW(live_owner(owner_), platform::to_wide(message.prompt).c_str(),
-                  platform::to_wide(message.title).c_str(), MB_OK | static_cast<UINT>(message.style));
+                  platform::to_wide(message.title).c_str(), MB_OK | MB_ICONQUESTION);
 }
 
 }  // namespace mirutoka::ui::win32

@@ -2,18 +2,17 @@
 
 #include <windows.h>
 
-#include "platform/message_boxes.h"
+#include "gate/front_end.h"
 
 namespace mirutoka::ui::win32 {
 
-// The classic style numbers are MessageBox flags, so the style goes through as it is.
-class Win32MessageBoxes final : public platform::MessageBoxes {
+class Win32MessageBoxes final : public gate::MessageBoxes {
 public:
     // The boxes' owner, which Windows disables while a box is up, so that
     // nothing in it (OK above all) can be used twice.
     void own_by(HWND owner) noexcept { owner_ = owner; }
 
-    void show(const platform::Message& message) override;
+    void show(const gate::Message& message) override;
 
 private:
     HWND owner_ = nullptr;

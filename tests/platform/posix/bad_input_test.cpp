@@ -22,7 +22,7 @@
 #include "gate/ok_action.h"
 #include "gate/password_file.h"
 #include "platform/native.h"
-#include "platform/process.h"
+#include "platform/secrets.h"
 #include "platform/run_time_error.h"
 #include "support/case_name.h"
 #include "support/fakes.h"
@@ -142,10 +142,11 @@ std::string press_ok(const Row& row) {
     const VanishingFiles vanishing_files;
     NativeProgramStart program_start;
     testing::FakeMessageBoxes boxes;
+    testing::FakeErrorReport report;
     const Files& files = row.vanishes ? static_cast<const Files&>(vanishing_files) : native_files;
-    try {
-        gate::Command1_Click({files, program_start, boxes}, {[] { return std::string(typed); }, [] {}});
-    } catch (const RunTimeError& error) {
+    gate::Command1_Click({files, program_start, boxes, report}, typed);
+    if (!report.reported.empty()) {
+        const RunTimeError& error = report.reported.front();
         if (error.description().find(typed) != std::string::npos) return "error leaks the password";
         return "error " + std::to_string(error.number());
     }
@@ -211,7 +212,8 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     const NativeFiles files;
     NativeProgramStart program_start;
     testing::FakeMessageBoxes boxes;
-    gate::Command1_Click({files, program_start, boxes}, {[] { return std::string(typed); }, [] {}});
+    testing::FakeErrorReport errors;
+    gate::Command1_Click({files, program_start, boxes, errors}, typed);
     ASSERT_TRUE(testing::wait_for_file(dir.path() / "inherited.txt"));
     std::string report;
     std::getline(std::ifstream(dir.path() / "inherited.txt"), report);

@@ -12,7 +12,7 @@
 #include "gate/ok_action.h"
 #include "gate/password_file.h"
 #include "platform/native.h"
-#include "platform/process.h"
+#include "platform/secrets.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -85,8 +85,8 @@ TEST(Secrets, AreWipedAfterTheComparison) {
     const NativeFiles files;
     testing::FakeProgramStart program_start;
     testing::FakeMessageBoxes boxes;
-    gate::Command1_Click({files, program_start, boxes},
-                         {[&reversed] { return std::string(reversed.rbegin(), reversed.rend()); }, [] {}});
+    testing::FakeErrorReport report;
+    gate::Command1_Click({files, program_start, boxes, report}, std::string(reversed.rbegin(), reversed.rend()));
     ASSERT_EQ(program_start.started, std::vector<std::string>{"game"});
     EXPECT_EQ(copies_in_memory(reversed), 0);
 }

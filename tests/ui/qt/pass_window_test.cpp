@@ -39,7 +39,7 @@ private:
 
     QStringList titles() const {
         QStringList result;
-        for (const platform::Message& message : boxes->shown)
+        for (const gate::Message& message : boxes->shown)
             result << QString::fromUtf8(message.title.data(), static_cast<qsizetype>(message.title.size()));
         return result;
     }
@@ -51,7 +51,7 @@ private slots:
         program_start = std::make_unique<FakeProgramStart>();
         boxes = std::make_unique<FakeMessageBoxes>();
         report = std::make_unique<FakeErrorReport>();
-        PASS = std::make_unique<PassWindow>(ui::PassServices{*files, *program_start, *boxes, *report});
+        PASS = std::make_unique<PassWindow>(gate::Services{*files, *program_start, *boxes, *report});
         PASS->show();
         QVERIFY(QTest::qWaitForWindowActive(PASS.get()));
     }

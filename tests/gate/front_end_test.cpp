@@ -1,7 +1,8 @@
-#include "gate/event_handler.h"
+#include "gate/front_end.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
 #include <optional>
 #include <stdexcept>

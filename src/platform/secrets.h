@@ -3,9 +3,10 @@
 #include <span>
 #include <string>
 
+// Keeping the password in: what the process does so that no secret leaves it.
 namespace mirutoka::platform {
 
-// Called first thing at start, before any secret is read: no core dump can
+// Called as early as it can be, before any secret is read: no core dump can
 // carry the password away and, on Windows, no DLL is loaded from the working
 // folder, the one that holds PASSWORD.INI.
 void harden_process();

@@ -1,6 +1,5 @@
-#include "platform/process.h"
+#include "platform/secrets.h"
 
-#include <string.h>
 #include <sys/prctl.h>
 
 #include "platform/posix/core_limit.h"
@@ -27,7 +26,5 @@ void harden_process() {
     const rlimit no_core{0, core_limit_at_start().rlim_max};
     ::setrlimit(RLIMIT_CORE, &no_core);
 }
-
-void wipe(std::span<char> secret) noexcept { ::explicit_bzero(secret.data(), secret.size()); }
 
 }  // namespace mirutoka::platform

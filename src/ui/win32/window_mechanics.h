@@ -1,0 +1,92 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+#include <utility>
+
+#include "platform/run_time_error.h"
+
+// How a window is made, sized and kept in Win32, apart from what it shows.
+namespace mirutoka::ui::win32 {
+
+class UniqueWindow {
+public:
+    explicit UniqueWindow(HWND window = nullptr) noexcept : window_(window) {}
+    UniqueWindow(const UniqueWindow&) = delete;
+    UniqueWindow& operator=(const UniqueWindow&) = delete;
+    ~UniqueWindow() {
+        if (window_ != nullptr) ::DestroyWindow(window_);
+    }
+    [[nodiscard]] HWND get() const noexcept { return window_; }
+
+private:
+    HWND window_;
+};
+
+class UniqueFont {
+public:
+    explicit UniqueFont(HFONT font = nullptr) noexcept : font_(font) {}
+    UniqueFont(const UniqueFont&) = delete;
+    UniqueFont& operator=(const UniqueFont&) = delete;
+    UniqueFont& operator=(UniqueFont&& other) noexcept {
+        std::swap(font_, other.font_);
+        return *this;
+    }
+    ~UniqueFont() {
+        if (font_ != nullptr) ::DeleteObject(font_);
+    }
+    [[nodiscard]] HFONT get() const noexcept { return font_; }
+
+private:
+    HFONT font_;
+};
+
+// A window that could not be made, with the system's reason.
+platform::RunTimeError window_error(const char* what);
+
+void register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int icon_id);
+
+// A hidden window to own a top-level one: an owned window gets no taskbar
+// button, as with classic Windows programs.
+UniqueWindow create_hidden_owner(HINSTANCE instance, std::string_view title);
+
+// Hands a window's messages to `object.handle`, where `object` is the
+// creation parameter of CreateWindowExW. It is kept with the window
+// (GWLP_USERDATA) and told the window's handle through `object.attach`, as
+// the window is made and again, with nullptr, once it is gone.
+template <typename Object>
+LRESULT CALLBACK route_to_object(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<Object*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        created->attach(window);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* object = reinterpret_cast<Object*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (object == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
+    const LRESULT result = object->handle(message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        object->attach(nullptr);
+    }
+    return result;
+}
+
+// The window's DPI: its monitor's from Windows 10 on, the system's before.
+int window_dpi(HWND window);
+
+// The system's message font, at `dots_per_inch`.
+UniqueFont message_font(int dots_per_inch);
+
+// How many pixels wide `text` is in `font` on `control`.
+int text_width(HWND control, HFONT font, std::string_view text);
+
+// Sizes the frame of a window with these styles around a client area of `client`.
+void set_client_size(HWND window, SIZE client, DWORD style, DWORD extended_style);
+
+void centre_on_screen(HWND window);
+
+// Moves the window to where WM_DPICHANGED suggests (its `lparam`).
+void move_to_suggested_rect(HWND window, LPARAM lparam);
+
+}  // namespace mirutoka::ui::win32
