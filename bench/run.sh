@@ -13,7 +13,9 @@ here=$(dirname "$(realpath "$0")")
 if [ "${1:-}" = --setting ]; then
   setting=$2 bin=$3 raw=$4 rounds=$5
   screenshots=$(dirname "$raw")
-  source "$here/../tests/e2e/e2e_lib.sh"
+  source "$here/../tools/x_session.sh"
+  work=$(mktemp -d)
+  trap 'stop_everything; rm -rf "$work"' EXIT
   require_tools pinentry-gtk-2 zenity
   if [ "$setting" = bare ]; then start_x_session no-window-manager; else start_x_session; fi
   [ "$setting" = gnome ] && export XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome

@@ -3,51 +3,13 @@
 # `window_pid_known`, sources this file, calls start_x_session, then runs its
 # cases. Every wait is bounded; everything started here is stopped at exit.
 
-wait_limit=${E2E_WAIT_SECONDS:-30}
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
+
 current_case=set-up
-started_pids=()
 passed=0
 failed=0
-
-stop_everything() {
-  local pid
-  for pid in "${started_pids[@]}"; do
-    { kill "$pid" && wait "$pid"; } 2>/dev/null || true
-  done
-}
 work=$(mktemp -d)
 trap 'stop_everything; rm -rf "$work"' EXIT
-
-require_tools() {
-  local tool
-  for tool in "$@"; do
-    command -v "$tool" >/dev/null || { echo "e2e: $tool is missing; run ./dev test to install it" >&2; exit 1; }
-  done
-}
-
-# Polls `command...` every 0.1 s until it succeeds or the limit passes.
-poll() {
-  local deadline=$((SECONDS + wait_limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
-
-# start_x_session [no-window-manager]
-start_x_session() {
-  require_tools Xvfb openbox xdotool xprop xwininfo xmodmap import
-  local number=90
-  while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
-  export DISPLAY=":$number"
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
-  started_pids+=($!)
-  poll xprop -root >/dev/null 2>&1 || { echo "e2e: Xvfb did not start" >&2; exit 1; }
-  [ "${1:-}" = no-window-manager ] && return
-  openbox --sm-disable >/dev/null 2>&1 &
-  started_pids+=($!)
-  poll window_manager_running || { echo "e2e: openbox did not start" >&2; exit 1; }
-}
 
 # The Windows build: Wine's loader from MIRUTOKA_WINE (the one that matches
 # the build's word size), on a Japanese system, in this X session. Under Wine
@@ -67,8 +29,6 @@ start_wine_session() {
   wineserver -k 2>/dev/null
   wineserver -p
 }
-
-window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # Prints the id of the viewable window of process `pid` whose title is
 # exactly `title`. Under Wine the window's process is not the one we started,
@@ -141,6 +101,21 @@ report_and_exit() {
 title='ミルトカ'
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
+# PASS as designed, in pixels at the tests' 96 dpi (15 twips to the pixel),
+# read from the description both front ends lay the window out by.
+design="$(dirname "${BASH_SOURCE[0]}")/../../src/ui/pass_window.h"
+design_twips() { sed -n "s/.*PASS_client_$1 = \([0-9]*\);/\1/p" "$design"; }
+# The centre of control $1, as "x y".
+control_centre() {
+  local left top width height
+  read -r left top width height < <(sed -n "s/.*ControlDescription $1{.*{\([0-9]*\), \([0-9]*\), \([0-9]*\), \([0-9]*\)}}.*/\1 \2 \3 \4/p" "$design")
+  echo $(((left + width / 2) / 15)) $(((top + height / 2) / 15))
+}
+client_width=$(($(design_twips width) / 15))
+client_height=$(($(design_twips height) / 15))
+read -r text1_x text1_y < <(control_centre Text1)
+read -r ok_x ok_y < <(control_centre Command1)
+
 new_case() {
   current_case=$1
   dir="$work/$1"
@@ -169,7 +144,7 @@ launch() {
   window=$(wait_for_window "$pid" "$title")
   check "the window appears" test -n "$window"
   poll is_active "$window"
-  [ "${click_into_field:-no}" = yes ] && xdotool mousemove --window "$window" 150 18 click 1
+  [ "${click_into_field:-no}" = yes ] && xdotool mousemove --window "$window" "$text1_x" "$text1_y" click 1
 }
 
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
@@ -187,7 +162,7 @@ map_keys() {
 }
 press() { xdotool key --delay 40 "$@"; }
 no_box() { ! has_window "$pid" "$1"; }
-click_ok() { xdotool mousemove --window "$window" 294 18 click 1; }
+click_ok() { xdotool mousemove --window "$window" "$ok_x" "$ok_y" click 1; }
 
 # Waits for the box titled $1, checks PASS is still there behind it, dismisses it.
 expect_box() {
@@ -217,14 +192,17 @@ frame_is_centred() {
   y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
   extents=$(window_property _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
   read -r left right top bottom <<<"$extents"
-  local frame_width=$((330 + left + right)) frame_height=$((39 + top + bottom))
+  local frame_width=$((client_width + left + right)) frame_height=$((client_height + top + bottom))
   local dx=$((2 * (x - left) + frame_width - 1024)) dy=$((2 * (y - top) + frame_height - 768))
   [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
 }
 
 client_size_is() { window_info | grep -q "Width: $1" && window_info | grep -q "Height: $2"; }
 skips_taskbar() { window_property _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
-not_resizable() { window_property WM_NORMAL_HINTS | grep -q 'minimum size: 330 by 39' && window_property WM_NORMAL_HINTS | grep -q 'maximum size: 330 by 39'; }
+not_resizable() {
+  local size="$client_width by $client_height"
+  window_property WM_NORMAL_HINTS | grep -q "minimum size: $size" && window_property WM_NORMAL_HINTS | grep -q "maximum size: $size"
+}
 # Motif functions without "all" (1), minimize (8) or maximize (16).
 no_minimize_or_maximize() {
   local functions
@@ -233,7 +211,7 @@ no_minimize_or_maximize() {
 }
 
 check_window_shape() {
-  check "client area is 330 x 39" client_size_is 330 39
+  check "client area is $client_width x $client_height" client_size_is "$client_width" "$client_height"
   check "frame is centred on the screen" poll frame_is_centred
   check "window is kept off the taskbar" skips_taskbar
   check "window cannot be resized" not_resizable
