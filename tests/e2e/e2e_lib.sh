@@ -1,7 +1,17 @@
 # Helpers for end-to-end tests that drive PASS in a real X server, the way a
-# user drives it. A test sets `program` (the command that starts PASS) and
-# `window_pid_known`, sources this file, calls start_x_session, then runs its
-# cases. Every wait is bounded; everything started here is stopped at exit.
+# user drives it. Every wait is bounded; everything started here is stopped
+# at exit. A test sources this file with the folder for its screenshots (by
+# default the scratch folder),
+#   source e2e_lib.sh [SCREENSHOT_DIR]
+# starts a session (start_x_session, or start_wine_session for the Windows
+# build), names what launch starts (use_program COMMAND...), then runs its
+# cases. The state the helpers share, all set by the helpers themselves:
+#   work           a scratch folder, gone at exit
+#   current_case   the case's name; dir, its own folder under $work
+#   pid, window    the process launch started, and its PASS window
+#   exit_status    how expect_exit found the process ended
+# and $work/touch.sh stands in for the protected program on Linux (cases name
+# it ../touch.sh): it leaves the file its argument names.
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 
@@ -10,6 +20,18 @@ passed=0
 failed=0
 work=$(mktemp -d)
 trap 'stop_everything; rm -rf "$work"' EXIT
+screenshots=${1:-$work}
+mkdir -p "$screenshots"
+printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
+chmod 755 "$work" "$work/touch.sh"
+
+# How this session tells PASS windows apart: by process (X11) or, under
+# Wine, where the window's process is not the one started, by title alone.
+window_pid_known=yes
+click_into_field=no
+
+# use_program COMMAND...: what launch starts.
+use_program() { program=("$@"); }
 
 # The Windows build: Wine's loader from MIRUTOKA_WINE (the one that matches
 # the build's word size), on a Japanese system, in this X session. Under Wine
@@ -28,17 +50,20 @@ start_wine_session() {
   # between two cases can swallow the next start.
   wineserver -k 2>/dev/null
   wineserver -p
+  # The first program of a Wine session also starts its services and
+  # desktop; that start goes first, bounded, and not in a case's time.
+  timeout 60 "$wine" cmd /c exit >/dev/null 2>&1
 }
 
-# Prints the id of the viewable window of process `pid` whose title is
-# exactly `title`. Under Wine the window's process is not the one we started,
+# Prints the id of the viewable window of process $1 whose title is exactly
+# $2. Under Wine the window's process is not the one we started,
 # so there the title alone decides. (xdotool's own search now and then
 # misses a window that is there, so the tree is read directly.)
 find_window() {
   local id
   for id in $(xwininfo -root -tree 2>/dev/null | grep -F "\"$2\": (" | awk '{print $1}'); do
     xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
-    if [ "${window_pid_known:-yes}" = yes ]; then
+    if [ "$window_pid_known" = yes ]; then
       xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $1\$" || continue
     fi
     printf '%d' "$id"
@@ -87,9 +112,10 @@ check() {
     failed=$((failed + 1))
     echo "FAIL: $current_case: $description" >&2
     # What was on the screen, running and written, for whoever reads the log later.
-    screenshot "${screenshots:-$work}/failed-$current_case.png"
+    local evidence="$screenshots/failed-$current_case-$failed"
+    screenshot "$evidence.png"
     { ps -eLo pid,lwp,ppid,stat,wchan:32,args; xwininfo -root -tree; ls -la "${dir:-.}"; cat "${dir:-.}"/std*; } \
-      > "${screenshots:-$work}/failed-$current_case.txt" 2>&1
+      > "$evidence.txt" 2>&1
   fi
 }
 
@@ -131,20 +157,27 @@ password_file() {
   fi
 }
 
-launch() {
-  # Where windows are told apart by title alone (Wine), the last case's
-  # window must be gone first, or it would be taken for this one.
-  if [ "${window_pid_known:-yes}" = no ]; then
-    poll no_window_titled "$title"
-    poll no_windows_program_running
-  fi
+# start_program [ARGUMENT...]: the program, in the case's folder, in the
+# background; its output goes to files there.
+start_program() {
   (cd "$dir" && exec "${program[@]}" "$@") >"$dir/stdout" 2>"$dir/stderr" &
   pid=$!
   started_pids+=("$pid")
+}
+
+# launch [ARGUMENT...]: starts the program and waits for PASS to be active.
+launch() {
+  # Where windows are told apart by title alone (Wine), the last case's
+  # window must be gone first, or it would be taken for this one.
+  if [ "$window_pid_known" = no ]; then
+    poll no_window_titled "$title"
+    poll no_windows_program_running
+  fi
+  start_program "$@"
   window=$(wait_for_window "$pid" "$title")
   check "the window appears" test -n "$window"
   poll is_active "$window"
-  [ "${click_into_field:-no}" = yes ] && xdotool mousemove --window "$window" "$text1_x" "$text1_y" click 1
+  [ "$click_into_field" = yes ] && xdotool mousemove --window "$window" "$text1_x" "$text1_y" click 1
 }
 
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
@@ -228,10 +261,11 @@ right_password_starts() {
   expect_exit 0
 }
 
-# The cases both builds share. A test sets `eol` (its line end) and `protected`
-# (a command line that leaves the file "started" in the working folder) before
-# it runs them.
+# shared_cases EOL PROTECTED: the cases both builds share, for a build whose
+# files end their lines with EOL and where the command line PROTECTED leaves
+# the file "started" in the working folder.
 shared_cases() {
+  local eol=$1 protected=$2
   new_case wrong_password_shows_mismatch
   password_file "himitsu${eol}${protected}${eol}"
   launch

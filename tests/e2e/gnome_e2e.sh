@@ -20,16 +20,11 @@ fi
 session=$MIRUTOKA_IN_MUTTER
 exec >"$session/inner.log" 2>&1
 trap 'echo $? > "$session/status"' EXIT
-program=("$(realpath "$1")")
-screenshots=$2
-mkdir -p "$screenshots"
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/e2e_lib.sh" "$2"
+use_program "$(realpath "$1")"
 trap 'status=$?; stop_everything; rm -rf "$work"; echo "$status" > "$session/status"' EXIT
 require_tools xdotool xprop xwininfo
 poll window_manager_running || { echo "e2e: mutter's XWayland did not start" >&2; exit 1; }
-
-printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
-chmod +x "$work/touch.sh"
 
 new_case gnome_keeps_the_window_off_the_taskbar_and_centred
 password_file $'himitsu\n../touch.sh started\n'

@@ -2,10 +2,8 @@
 # The Linux build in Xvfb with openbox.
 # Usage: linux_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
-program=("$(realpath "$1")")
-screenshots=$2
-mkdir -p "$screenshots"
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/e2e_lib.sh" "$2"
+use_program "$(realpath "$1")"
 
 new_case no_display_says_so_in_one_line
 (cd "$dir" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "${program[@]}") \
@@ -15,15 +13,6 @@ check "says so in one line" test "$(wc -l <"$dir/stderr")" -eq 1
 check "names the variables" grep -q 'DISPLAY.*WAYLAND_DISPLAY' "$dir/stderr"
 
 start_x_session
-
-# touch.sh stands in for the protected program: it leaves the file its argument names.
-new_case() {
-  current_case=$1
-  dir="$work/$1"
-  mkdir -p "$dir"
-  printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
-  chmod +x "$work/touch.sh"
-}
 
 new_case right_password_starts_the_program
 password_file $'himitsu\n../touch.sh "started here"\n'
@@ -61,8 +50,6 @@ press Return
 started started
 expect_exit 0
 
-eol=$'\n'
-protected='../touch.sh started'
-shared_cases
+shared_cases $'\n' '../touch.sh started'
 
 report_and_exit

@@ -5,17 +5,12 @@
 # its own; the tests, as root, may still use its sockets.
 # Usage: wayland_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
-program=("$(realpath "$1")")
-screenshots=$2
-mkdir -p "$screenshots"
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/e2e_lib.sh" "$2"
+use_program "$(realpath "$1")"
 require_tools sway swaymsg wtype grim setpriv python3 xhost
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 nobody=65534
-printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
-chmod +x "$work/touch.sh"
-chmod 755 "$work"
 
 # start_sway force|disable: a compositor with XWayland or without. "force"
 # starts XWayland at once and keeps it; the lazy one ends with its last
@@ -75,9 +70,7 @@ has_sway_window() { [ -n "$(sway_window "$1")" ]; }
 has_focus() { [ "$(sway_window "$1" | cut -d' ' -f6)" = True ]; }
 
 wayland_launch() {
-  (cd "$dir" && exec "${program[@]}") >"$dir/stdout" 2>"$dir/stderr" &
-  pid=$!
-  started_pids+=("$pid")
+  start_program
   check "the window appears" poll has_sway_window "$title"
   window_shell=$(sway_window "$title" | cut -d' ' -f1)
 }

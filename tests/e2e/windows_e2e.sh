@@ -4,11 +4,9 @@
 # (MIRUTOKA_WINE, WINEPREFIX and the other Wine settings come from the environment.)
 set -uo pipefail
 touch_marker=$(realpath "$2")
-screenshots=$3
-mkdir -p "$screenshots"
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/e2e_lib.sh" "$3"
 start_wine_session
-program=("$wine" "$(realpath "$1")")
+use_program "$wine" "$(realpath "$1")"
 
 # touch_marker.exe stands in for the protected program: it leaves the file its argument names.
 mkdir -p "$work/My Game"
@@ -48,8 +46,6 @@ for encoding in cp932 utf8_without_bom utf8_with_bom; do
   expect_exit 0
 done
 
-eol=$'\r\n'
-protected='..\My Game\touch_marker.exe started'
-shared_cases
+shared_cases $'\r\n' '..\My Game\touch_marker.exe started'
 
 report_and_exit

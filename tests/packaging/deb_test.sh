@@ -4,8 +4,7 @@
 # Usage: deb_test.sh BUILD_DIR
 set -uo pipefail
 build=$(realpath "$1")
-screenshots=$build/e2e-screenshots
-source "$(dirname "$0")/../e2e/e2e_lib.sh"
+source "$(dirname "$0")/../e2e/e2e_lib.sh" "$build/e2e-screenshots"
 
 package=$(cd "$build" && cpack -G DEB 2>&1 | sed -n 's/.*package: \(.*\.deb\) generated.*/\1/p')
 check "cpack builds the .deb" test -f "$package"
@@ -25,10 +24,8 @@ check "it recommends the Wayland platform plugin" grep -q '^Recommends:.*qt6-way
 check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/mirutoka.desktop"
 
 start_x_session
-program=("$root/usr/bin/mirutoka")
+use_program "$root/usr/bin/mirutoka"
 new_case installed_program_starts_the_protected_one
-printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
-chmod +x "$work/touch.sh"
 password_file $'himitsu\n../touch.sh started\n'
 right_password_starts
 

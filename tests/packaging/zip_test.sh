@@ -5,8 +5,7 @@
 set -uo pipefail
 build=$(realpath "$1")
 touch_marker=$(realpath "$2")
-screenshots=$build/e2e-screenshots
-source "$(dirname "$0")/../e2e/e2e_lib.sh"
+source "$(dirname "$0")/../e2e/e2e_lib.sh" "$build/e2e-screenshots"
 
 package=$(cd "$build" && cpack -G ZIP 2>&1 | sed -n 's/.*package: \(.*\.zip\) generated.*/\1/p')
 check "cpack builds the .zip" test -f "$package"
@@ -19,7 +18,7 @@ check "the CP932 example ends its lines with CR LF" grep -q $'\r$' "$unpacked/ex
 check "the UTF-8 example starts with a byte-order mark" test "$(head -c 3 "$unpacked/examples/utf8-bom/PASSWORD.INI" | od -An -tx1 | tr -d ' ')" = efbbbf
 
 start_wine_session
-program=("$wine" "$unpacked/mirutoka.exe")
+use_program "$wine" "$unpacked/mirutoka.exe"
 new_case unpacked_program_starts_the_protected_one
 cp "$touch_marker" "$dir/"
 password_file $'himitsu\r\ntouch_marker.exe started\r\n'
