@@ -97,16 +97,19 @@ dismiss_box() {
   done
 }
 
-# Whether something light shows in a strip just below PASS, where the Caps
-# Lock hint opens; sway lists no popups, so the screen is asked.
+# Whether the Caps Lock hint shows: tooltip yellow in the rows below Text1,
+# where the hint opens over PASS's lower edge. sway lists no popups, so the
+# screen is asked; the compositor may make PASS taller than designed (sway
+# 1.10 floats nothing under 50 pixels), so the rows count from the field.
 hint_below_window() {
   local shell x y width height focused
   read -r shell x y width height focused <<<"$(sway_window "$title")"
-  grim -t ppm -g "$x,$((y + height + 4)) ${width}x8" - 2>/dev/null | python3 -c '
+  grim -t ppm -g "$x,$((y + text1_y + 12)) ${width}x12" - 2>/dev/null | python3 -c '
 import sys
 pixels = sys.stdin.buffer.read().split(b"\n", 3)[3]
-light = sum(1 for i in range(0, len(pixels) - 2, 3) if min(pixels[i:i + 3]) > 200)
-sys.exit(0 if light > 100 else 1)'
+yellow = sum(1 for i in range(0, len(pixels) - 2, 3)
+             if pixels[i] > 240 and pixels[i + 1] > 240 and pixels[i + 2] < 235)
+sys.exit(0 if yellow > 100 else 1)'
 }
 no_hint_below_window() { ! hint_below_window; }
 
