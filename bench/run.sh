@@ -12,7 +12,6 @@ here=$(dirname "$(realpath "$0")")
 # One setting: bench/run.sh --setting NAME LINUX_BIN_DIR RAW_FILE ROUNDS
 if [ "${1:-}" = --setting ]; then
   setting=$2 bin=$3 raw=$4 rounds=$5
-  screenshots=$(dirname "$raw")
   source "$here/../tools/x_session.sh"
   work=$(mktemp -d)
   trap 'stop_everything; rm -rf "$work"' EXIT
