@@ -183,7 +183,12 @@ launch() {
   window=$(wait_for_window "$pid" "$title")
   check "the window appears" test -n "$window"
   poll is_active "$window"
-  [ "$click_into_field" = yes ] && xdotool mousemove --window "$window" "$text1_x" "$text1_y" click 1
+  if [ "$click_into_field" = yes ]; then
+    xdotool mousemove --window "$window" "$text1_x" "$text1_y" click 1
+    # Wine and the window manager both act on the click and pass the focus
+    # between them; keys typed in the meantime are lost (seen: 3 of 7).
+    sleep 0.5
+  fi
 }
 
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
