@@ -13,6 +13,9 @@ void harden_process();
 
 // Overwrites a secret in memory in a way the compiler may not drop.
 void wipe(std::span<char> secret) noexcept;
-inline void wipe(std::string& secret) noexcept { wipe(std::span(secret.data(), secret.size())); }
+template <typename Char>
+void wipe(std::basic_string<Char>& secret) noexcept {
+    wipe(std::span(reinterpret_cast<char*>(secret.data()), secret.size() * sizeof(Char)));
+}
 
 }  // namespace mirutoka::platform

@@ -2,6 +2,7 @@
 
 #include "platform/native.h"
 #include "platform/run_time_error.h"
+#include "platform/secrets.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -76,7 +77,7 @@ std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
     std::string text = to_utf8(wide);
-    ::SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));  // the field may be the password
+    wipe(wide);  // the field may be the password
     return text;
 }
 

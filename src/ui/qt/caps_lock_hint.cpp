@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cstdint>
+
 #include "ui/pass_window.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/x11_window.h"
@@ -11,8 +13,9 @@
 namespace mirutoka::ui::qt {
 namespace {
 
-// The Lock modifier in the native state of a key event, on X11 and Wayland alike.
-constexpr quint32 native_lock_modifier = 0x2;
+// The Lock modifier in xkb's mask: in a key event's native modifiers, on X11
+// and Wayland alike, and in the compositor's locked modifiers.
+constexpr std::uint32_t lock_modifier = 0x2;
 
 }  // namespace
 
@@ -20,7 +23,7 @@ CapsLockHint::CapsLockHint(QLineEdit& field)
     : QObject(&field),
       field_(field),
       hint_(new QLabel(to_qstring(caps_lock_hint_text), &field, Qt::ToolTip)),
-      wayland_watch_([this](bool caps_lock_on) { show_if(caps_lock_on); }) {
+      wayland_watch_([this](std::uint32_t locked) { show_if((locked & lock_modifier) != 0); }) {
     hint_->setObjectName(QStringLiteral("caps_lock_hint"));
     hint_->setWindowTitle(hint_->text());
     hint_->setForegroundRole(QPalette::ToolTipText);
@@ -47,7 +50,7 @@ bool CapsLockHint::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyRelease: {
         const auto* key = static_cast<const QKeyEvent*>(event);
         if (key->key() != Qt::Key_CapsLock) {
-            show_if((key->nativeModifiers() & native_lock_modifier) != 0);
+            show_if((key->nativeModifiers() & lock_modifier) != 0);
         } else if (const std::optional<bool> asked = caps_lock_is_on()) {
             show_if(*asked);
         } else if (event->type() == QEvent::KeyPress) {

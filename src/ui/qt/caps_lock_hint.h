@@ -24,7 +24,7 @@ private:
     QLineEdit& field_;
     QLabel* hint_;
     bool caps_lock_on_ = false;
-    WaylandCapsLockWatch wayland_watch_;
+    WaylandModifierWatch wayland_watch_;
 };
 
 }  // namespace mirutoka::ui::qt

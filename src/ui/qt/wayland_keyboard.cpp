@@ -12,8 +12,6 @@
 namespace mirutoka::ui::qt {
 namespace {
 
-// xkbcommon gives the eight core modifiers the first indices, Lock second.
-constexpr std::uint32_t lock_modifier = 1U << 1;
 // Version 4 is the newest whose keyboard events all have listeners below.
 constexpr std::uint32_t seat_version = 4;
 
@@ -40,8 +38,8 @@ void release_keyboard(wl_keyboard* keyboard) {
 
 // Objects of our own on Qt's connection, on its default queue, so that Qt's
 // main-thread dispatch calls these along with its own.
-struct WaylandCapsLockWatch::Listeners {
-    std::function<void(bool)> caps_lock_changed;
+struct WaylandModifierWatch::Listeners {
+    std::function<void(std::uint32_t)> locked_changed;
     wl_display* display = nullptr;
     // In the order they must go: the keyboard first.
     std::unique_ptr<wl_registry, Destroy<wl_registry_destroy>> registry;
@@ -76,7 +74,7 @@ struct WaylandCapsLockWatch::Listeners {
     static void key(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
     static void modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                           std::uint32_t locked, std::uint32_t) {
-        static_cast<Listeners*>(data)->caps_lock_changed((locked & lock_modifier) != 0);
+        static_cast<Listeners*>(data)->locked_changed(locked);
     }
     static void repeat_info(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 
@@ -85,18 +83,18 @@ struct WaylandCapsLockWatch::Listeners {
     static constexpr wl_keyboard_listener keyboard_listener{keymap, enter, leave, key, modifiers, repeat_info};
 };
 
-WaylandCapsLockWatch::WaylandCapsLockWatch(std::function<void(bool)> caps_lock_changed) {
+WaylandModifierWatch::WaylandModifierWatch(std::function<void(std::uint32_t)> locked_changed) {
     wl_display* display = qt_wayland_display();
     if (display == nullptr) return;
     listeners_ = std::make_unique<Listeners>();
-    listeners_->caps_lock_changed = std::move(caps_lock_changed);
+    listeners_->locked_changed = std::move(locked_changed);
     listeners_->display = display;
     listeners_->registry.reset(wl_display_get_registry(display));
     wl_registry_add_listener(listeners_->registry.get(), &Listeners::registry_listener, listeners_.get());
     wl_display_flush(display);
 }
 
-WaylandCapsLockWatch::~WaylandCapsLockWatch() {
+WaylandModifierWatch::~WaylandModifierWatch() {
     if (!listeners_) return;
     wl_display* display = listeners_->display;
     listeners_.reset();

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/secrets.h"
 #include "platform/win32/wide_text.h"
 
 namespace mirutoka::ui::win32 {
@@ -150,7 +151,7 @@ std::string PassWindow::take_typed_text() {
     text.resize(static_cast<std::size_t>(::GetWindowTextW(Text1, text.data(), static_cast<int>(text.size()))));
     ::SetWindowTextW(Text1, L"");
     std::string typed = platform::to_utf8(text);
-    ::SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    platform::wipe(text);
     return typed;
 }
 
