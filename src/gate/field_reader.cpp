@@ -12,6 +12,9 @@ namespace {
 
 using platform::ErrorNumber;
 using platform::RunTimeError;
+using platform::SecretText;
+using platform::is_high_surrogate;
+using platform::is_low_surrogate;
 
 constexpr std::string_view utf8_mark = "\xEF\xBB\xBF";
 constexpr std::string_view utf16_little_endian_mark = "\xFF\xFE";
@@ -19,19 +22,14 @@ constexpr std::string_view utf16_big_endian_mark = "\xFE\xFF";
 
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
-constexpr bool is_high_surrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-constexpr bool is_low_surrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
 FieldReader::FieldReader(platform::InputFile& file, const platform::Files& files) : file_(file), files_(files) {}
 
-FieldReader::~FieldReader() {
-    platform::wipe(buffer_);
-    platform::wipe(pending_);
-}
+FieldReader::~FieldReader() { platform::wipe(buffer_); }
 
-std::string FieldReader::read_field() {
+SecretText FieldReader::read_field() {
     skip_blanks();
     const std::optional<char> first = peek();
     if (!first) throw RunTimeError(ErrorNumber::InputPastEndOfFile, "ファイルにこれ以上データがありません。");
@@ -41,9 +39,9 @@ std::string FieldReader::read_field() {
 // A quoted field runs to the next quote, or to the end of the file when the
 // quote is never closed; whatever follows the closing quote up to the next
 // delimiter is not part of any field.
-std::string FieldReader::read_quoted() {
+SecretText FieldReader::read_quoted() {
     advance();
-    std::string value;
+    SecretText value;
     for (std::optional<char> c = peek(); c && *c != '"'; c = peek()) {
         append(value, *c);
         advance();
@@ -55,8 +53,8 @@ std::string FieldReader::read_quoted() {
 
 // An unquoted field runs to the next delimiter; blanks at its end are not part
 // of it, and a quote inside it is an ordinary character.
-std::string FieldReader::read_unquoted() {
-    std::string value;
+SecretText FieldReader::read_unquoted() {
+    SecretText value;
     for (std::optional<char> c = peek(); c && !is_delimiter(*c); c = peek()) {
         append(value, *c);
         advance();
@@ -79,24 +77,21 @@ void FieldReader::skip_to_next_field() {
     if (*c == '\r' && peek() == '\n') advance();
 }
 
-void FieldReader::append(std::string& value, char c) const {
+void FieldReader::append(SecretText& value, char c) const {
     if (value.size() >= max_field_length)
         throw RunTimeError(ErrorNumber::StringTooLong, "ファイルの項目が長すぎます (上限は 64 KiB です)。");
     value.push_back(c);
 }
 
-std::string FieldReader::decoded(std::string raw) const {
+SecretText FieldReader::decoded(SecretText raw) const {
     switch (encoding_) {
-    case Encoding::Unmarked: {
+    case Encoding::Unmarked:
         // What Notepad saves today is UTF-8 without a mark; a field of
         // legacy text is valid UTF-8 only by rare accident (ﾃｽ is C3 BD).
-        if (platform::is_valid_utf8(raw)) return raw;
-        std::string text = files_.decode_legacy_text(raw);
-        platform::wipe(raw);  // the field may be the password
-        return text;
-    }
+        if (platform::is_valid_utf8(raw.view())) return raw;
+        return files_.decode_legacy_text(raw.view());
     case Encoding::Utf8:
-        if (!platform::is_valid_utf8(raw)) throw platform::undecodable_text_error();
+        if (!platform::is_valid_utf8(raw.view())) throw platform::undecodable_text_error();
         return raw;
     default:
         return raw;
@@ -108,18 +103,19 @@ std::optional<char> FieldReader::peek() {
     if (encoding_ == Encoding::Utf16LittleEndian || encoding_ == Encoding::Utf16BigEndian) {
         if (pending_begin_ == pending_.size()) decode_next_utf16_character();
         if (pending_begin_ == pending_.size()) return std::nullopt;
-        return pending_[pending_begin_];
+        return pending_.view()[pending_begin_];
     }
     const std::optional<unsigned char> byte = peek_byte();
     if (!byte) return std::nullopt;
     return static_cast<char>(*byte);
 }
 
+// What has been read is wiped at once, so no field outlives its reading here.
 void FieldReader::advance() {
     if (encoding_ == Encoding::Utf16LittleEndian || encoding_ == Encoding::Utf16BigEndian)
-        ++pending_begin_;
+        pending_.data()[pending_begin_++] = '\0';
     else
-        ++buffer_begin_;
+        buffer_[buffer_begin_++] = '\0';
 }
 
 std::optional<unsigned char> FieldReader::peek_byte() {
@@ -134,7 +130,7 @@ std::optional<unsigned char> FieldReader::peek_byte() {
 
 std::optional<unsigned char> FieldReader::take_byte() {
     const std::optional<unsigned char> byte = peek_byte();
-    if (byte) ++buffer_begin_;
+    if (byte) buffer_[buffer_begin_++] = '\0';
     return byte;
 }
 

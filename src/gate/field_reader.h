@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/secrets.h"
 
 namespace mirutoka::gate {
 
@@ -18,9 +19,9 @@ inline constexpr std::size_t max_field_length = 64 * 1024;
 // Encoding: a UTF-8 or UTF-16 byte-order mark decides the file's encoding.
 // Without one, each field is decoded on its own: valid UTF-8 as UTF-8, and
 // anything else in the platform's legacy encoding (CP932 on Linux, the ANSI
-// code page on Windows). Every delimiter is ASCII and
-// no trail byte of CP932 or any other East Asian code page falls in the ASCII
-// punctuation range, so the fields can be cut before they are decoded.
+// code page on Windows). The trail bytes of CP932 and the other East Asian
+// code pages start at 0x40, above every delimiter, blank and quote, so the
+// fields can be cut before they are decoded.
 class FieldReader {
 public:
     FieldReader(platform::InputFile& file, const platform::Files& files);
@@ -28,9 +29,11 @@ public:
     FieldReader& operator=(const FieldReader&) = delete;
     ~FieldReader();  // wipes what it still holds of the file
 
-    // The next field as UTF-8. Throws RunTimeError at the end of the data, for
-    // a field over max_field_length, or for text that cannot be decoded.
-    std::string read_field();
+    // The next field as UTF-8. Its bytes are wiped from the reader as they are
+    // read, so a field (the password) is held nowhere but in what this returns.
+    // Throws RunTimeError at the end of the data, for a field over
+    // max_field_length, or for text that cannot be decoded.
+    platform::SecretText read_field();
 
 private:
     enum class Encoding { Undetected, Unmarked, Utf8, Utf16LittleEndian, Utf16BigEndian };
@@ -48,11 +51,11 @@ private:
     std::optional<char16_t> take_utf16_unit();
 
     void skip_blanks();
-    void append(std::string& value, char c) const;
-    std::string read_quoted();
-    std::string read_unquoted();
+    void append(platform::SecretText& value, char c) const;
+    platform::SecretText read_quoted();
+    platform::SecretText read_unquoted();
     void skip_to_next_field();
-    std::string decoded(std::string raw) const;
+    platform::SecretText decoded(platform::SecretText raw) const;
 
     platform::InputFile& file_;
     const platform::Files& files_;
@@ -63,7 +66,7 @@ private:
     std::size_t buffer_end_ = 0;
     bool at_end_of_file_ = false;
 
-    std::string pending_;  // UTF-8 of a decoded UTF-16 character not yet consumed
+    platform::SecretText pending_;  // UTF-8 of a decoded UTF-16 character not yet consumed
     std::size_t pending_begin_ = 0;
 };
 

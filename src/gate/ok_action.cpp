@@ -10,6 +10,8 @@
 namespace mirutoka::gate {
 namespace {
 
+using platform::SecretText;
+
 // Exact, and as long for a near miss as for a far one: every byte up to the
 // longer length is looked at, whatever differed before.
 bool same_text(std::string_view typed, std::string_view stored) {
@@ -23,14 +25,14 @@ bool same_text(std::string_view typed, std::string_view stored) {
 }
 
 // Compares, and leaves neither text in memory.
-bool matches(std::string& typed, std::string& password) {
-    const bool same = same_text(typed, password);
-    platform::wipe(typed);
-    platform::wipe(password);
+bool matches(SecretText& typed, SecretText& password) {
+    const bool same = same_text(typed.view(), password.view());
+    typed.clear();
+    password.clear();
     return same;
 }
 
-void check_and_start(const Services& services, std::string& typed_text) {
+void check_and_start(const Services& services, SecretText& typed_text) {
     if (File_Ok(services.files, password_file_name) != 0) {
         services.message_boxes.show(M3);
         return;
@@ -38,21 +40,20 @@ void check_and_start(const Services& services, std::string& typed_text) {
 
     const std::unique_ptr<platform::InputFile> file = services.files.open_for_input(password_file_name);
     FieldReader fields(*file, services.files);
-    std::string s = fields.read_field();
+    SecretText s = fields.read_field();
     if (!matches(typed_text, s)) {
         services.message_boxes.show(M2);
         return;
     }
     s = fields.read_field();
-    const double task_id = services.program_start.start(s);
+    const double task_id = services.program_start.start(std::string(s.view()));
     if (task_id == 0) services.message_boxes.show(M1);
 }
 
 }  // namespace
 
-void Command1_Click(const Services& services, std::string typed_text) noexcept {
+void Command1_Click(const Services& services, SecretText typed_text) noexcept {
     run_event_handler([&] { check_and_start(services, typed_text); }, services.error_report);
-    platform::wipe(typed_text);
 }
 
 }  // namespace mirutoka::gate

@@ -5,6 +5,7 @@
 #include "gate/front_end.h"
 #include "platform/files.h"
 #include "platform/program_start.h"
+#include "platform/secrets.h"
 
 namespace mirutoka::gate {
 
@@ -21,11 +22,11 @@ struct Services {
     ErrorReport& error_report;
 };
 
-// The OK action, given what was typed into Text1 (UTF-8), which it wipes:
+// The OK action, given what was typed into Text1:
 // checks it against the first field of PASSWORD.INI and starts the second
 // field's command line on a match, with a message box for every other way.
 // When it returns, the front end unloads PASS. A run-time error goes to the
 // error report at once, without a message box, and ends the process there.
-void Command1_Click(const Services& services, std::string typed_text) noexcept;
+void Command1_Click(const Services& services, platform::SecretText typed_text) noexcept;
 
 }  // namespace mirutoka::gate

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/secrets.h"
+
 namespace mirutoka::platform {
 
 // A file opened for reading from its start; destroying it closes it.
@@ -28,8 +30,9 @@ public:
 
     // Turns text in the platform's legacy encoding into UTF-8: CP932 on Linux
     // (files written on a Japanese Windows system), the ANSI code page on
-    // Windows. Throws RunTimeError when the bytes are not valid text.
-    [[nodiscard]] virtual std::string decode_legacy_text(std::string_view bytes) const = 0;
+    // Windows. The text may be the password, so nothing on the way keeps a
+    // copy. Throws RunTimeError when the bytes are not valid text.
+    [[nodiscard]] virtual SecretText decode_legacy_text(std::string_view bytes) const = 0;
 };
 
 }  // namespace mirutoka::platform

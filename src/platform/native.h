@@ -9,7 +9,7 @@ namespace mirutoka::platform {
 class NativeFiles final : public Files {
 public:
     [[nodiscard]] std::unique_ptr<InputFile> open_for_input(const std::string& name) const override;
-    [[nodiscard]] std::string decode_legacy_text(std::string_view bytes) const override;
+    [[nodiscard]] SecretText decode_legacy_text(std::string_view bytes) const override;
 };
 
 class NativeProgramStart final : public ProgramStart {

@@ -45,23 +45,17 @@ bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
-void append_utf8(std::string& text, char32_t code_point) {
-    const auto byte = [&text](char32_t bits) { text.push_back(static_cast<char>(bits)); };
-    if (code_point < 0x80) {
-        byte(code_point);
-    } else if (code_point < 0x800) {
-        byte(0xC0U | (code_point >> 6U));
-        byte(0x80U | (code_point & 0x3FU));
-    } else if (code_point < 0x10000) {
-        byte(0xE0U | (code_point >> 12U));
-        byte(0x80U | ((code_point >> 6U) & 0x3FU));
-        byte(0x80U | (code_point & 0x3FU));
-    } else {
-        byte(0xF0U | (code_point >> 18U));
-        byte(0x80U | ((code_point >> 12U) & 0x3FU));
-        byte(0x80U | ((code_point >> 6U) & 0x3FU));
-        byte(0x80U | (code_point & 0x3FU));
+SecretText utf8_from_utf16(std::u16string_view utf16) {
+    SecretText text;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t code_point = utf16[i];
+        if (is_high_surrogate(code_point) && i + 1 < utf16.size() && is_low_surrogate(utf16[i + 1]))
+            code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (utf16[++i] - 0xDC00U);
+        else if (is_surrogate(code_point))
+            code_point = 0xFFFD;
+        append_utf8(text, code_point);
     }
+    return text;
 }
 
 }  // namespace mirutoka::platform

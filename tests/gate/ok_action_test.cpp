@@ -35,7 +35,7 @@ protected:
     void password_file(const std::string& content) { files.contents[password_file_name] = content; }
 
     Outcome press_ok(const std::string& typed) {
-        Command1_Click({files, program_start, boxes, report}, typed);
+        Command1_Click({files, program_start, boxes, report}, platform::SecretText(typed));
         Outcome outcome;
         outcome.open_on_return = files.open_now;
         if (!report.reported.empty()) outcome.error = report.reported.front().number();

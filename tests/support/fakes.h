@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@
 #include "platform/program_start.h"
 #include "platform/run_time_error.h"
 #include "platform/utf8.h"
+
+namespace mirutoka::platform {
+
+// What a failed expectation shows of a secret: it only ever holds test data here.
+inline void PrintTo(const SecretText& text, std::ostream* out) { *out << '"' << text.view() << '"'; }
+
+}  // namespace mirutoka::platform
 
 namespace mirutoka::testing {
 
@@ -60,7 +68,9 @@ public:
         return std::make_unique<MemoryFile>(found->second, chunk, &open_now);
     }
 
-    std::string decode_legacy_text(std::string_view bytes) const override { return "legacy:" + std::string(bytes); }
+    platform::SecretText decode_legacy_text(std::string_view bytes) const override {
+        return platform::SecretText("legacy:" + std::string(bytes));
+    }
 };
 
 class FakeProgramStart final : public platform::ProgramStart {

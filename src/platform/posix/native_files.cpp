@@ -8,8 +8,9 @@
 #include "platform/native.h"
 #include "platform/posix/errno_text.h"
 #include "platform/posix/unique_fd.h"
-#include "platform/secrets.h"
 #include "platform/run_time_error.h"
+#include "platform/secrets.h"
+#include "platform/utf8.h"
 
 namespace mirutoka::platform {
 namespace {
@@ -76,22 +77,22 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
     return std::make_unique<PosixInputFile>(std::move(fd));
 }
 
-std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
-    const Iconv converter("UTF-8", "CP932");
-    std::string input(bytes);  // iconv wants to write through its input pointer
-    std::string output(bytes.size() * 3 + 4, '\0');  // a half-width kana byte becomes three
-    char* in = input.data();
-    std::size_t in_left = input.size();
-    char* out = output.data();
-    std::size_t out_left = output.size();
-    const bool converted = ::iconv(converter.get(), &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1);
-    wipe(input);
-    if (!converted) {
-        wipe(output);
+// Straight to code points, in one step of glibc's: a conversion to UTF-8
+// would go through a buffer of iconv's own, which it frees without wiping.
+SecretText NativeFiles::decode_legacy_text(std::string_view bytes) const {
+    const Iconv converter("WCHAR_T", "CP932");
+    Secret<wchar_t> code_points;
+    code_points.resize(bytes.size());  // no CP932 character is shorter than a byte
+    char* in = const_cast<char*>(bytes.data());  // NOLINT: iconv's type; it never writes the input
+    std::size_t in_left = bytes.size();
+    char* out = reinterpret_cast<char*>(code_points.data());
+    std::size_t out_left = code_points.size() * sizeof(wchar_t);
+    if (::iconv(converter.get(), &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1))
         throw undecodable_text_error();
-    }
-    output.resize(output.size() - out_left);
-    return output;
+    code_points.resize(code_points.size() - out_left / sizeof(wchar_t));
+    SecretText text;
+    for (const wchar_t code_point : code_points.view()) append_utf8(text, static_cast<char32_t>(code_point));
+    return text;
 }
 
 }  // namespace mirutoka::platform

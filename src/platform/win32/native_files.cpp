@@ -3,6 +3,7 @@
 #include "platform/native.h"
 #include "platform/run_time_error.h"
 #include "platform/secrets.h"
+#include "platform/utf8.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -68,17 +69,15 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
 
 // The system's ANSI code page, in which Windows programs have always written
 // text (CP932 on a Japanese system).
-std::string NativeFiles::decode_legacy_text(std::string_view bytes) const {
+SecretText NativeFiles::decode_legacy_text(std::string_view bytes) const {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
     const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (length == 0)
-        throw undecodable_text_error();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    if (length == 0) throw undecodable_text_error();
+    Secret<wchar_t> wide;
+    wide.resize(static_cast<std::size_t>(length));
     ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
-    std::string text = to_utf8(wide);
-    wipe(wide);  // the field may be the password
-    return text;
+    return utf8_from_utf16({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
 }
 
 }  // namespace mirutoka::platform

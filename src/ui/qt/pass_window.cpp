@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/secrets.h"
+#include "platform/utf8.h"
 #include "ui/qt/caps_lock_hint.h"
 #include "ui/qt/qt_text.h"
 
@@ -123,11 +125,17 @@ void PassWindow::centre_on_screen(QMargins frame) {
     setGeometry(QRect(client, size()));
 }
 
-// The field is emptied as it is read, so the password stays in memory no longer than needed.
-std::string PassWindow::take_typed_text() {
-    std::string typed = Text1->text().toStdString();
+// The text goes from the field's own string into a secret, with no copy on
+// the way, and the field is emptied. The string is then ours alone, so it is
+// wiped too; what else Qt kept while the text was typed, it frees unwiped.
+platform::SecretText PassWindow::take_typed_text() {
+    QString typed = Text1->text();
+    platform::SecretText text =
+        platform::utf8_from_utf16({QStringView(typed).utf16(), static_cast<std::size_t>(typed.size())});
     Text1->clear();
-    return typed;
+    if (typed.isDetached())
+        platform::wipe(std::span(reinterpret_cast<char*>(typed.data()), static_cast<std::size_t>(typed.size()) * 2));
+    return text;
 }
 
 }  // namespace mirutoka::ui::qt

@@ -3,9 +3,8 @@
 #include <QDialog>
 #include <QMargins>
 
-#include <string>
-
 #include "gate/ok_action.h"
+#include "platform/secrets.h"
 #include "ui/pass_window.h"
 #include "ui/qt/x11_window.h"
 
@@ -29,7 +28,7 @@ protected:
 private:
     void lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch);
     void centre_on_screen(QMargins frame);
-    std::string take_typed_text();
+    platform::SecretText take_typed_text();
 
     gate::Services services_;
     // In the window's designed order, which is also the order they are created and stacked in.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/secrets.h"
+#include "platform/utf8.h"
 #include "platform/win32/wide_text.h"
 
 namespace mirutoka::ui::win32 {
@@ -145,14 +146,14 @@ LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM w
     return result;
 }
 
-// The field is emptied as it is read, so the password stays in memory no longer than needed.
-std::string PassWindow::take_typed_text() {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(Text1)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(Text1, text.data(), static_cast<int>(text.size()))));
+// The text goes from the control straight into a secret, and the field is
+// emptied; the control's own buffer is freed by the system, unwiped.
+platform::SecretText PassWindow::take_typed_text() {
+    platform::Secret<wchar_t> typed;
+    typed.resize(static_cast<std::size_t>(::GetWindowTextLengthW(Text1)) + 1);
+    typed.resize(static_cast<std::size_t>(::GetWindowTextW(Text1, typed.data(), static_cast<int>(typed.size()))));
     ::SetWindowTextW(Text1, L"");
-    std::string typed = platform::to_utf8(text);
-    platform::wipe(text);
-    return typed;
+    return platform::utf8_from_utf16({reinterpret_cast<const char16_t*>(typed.data()), typed.size()});
 }
 
 }  // namespace mirutoka::ui::win32

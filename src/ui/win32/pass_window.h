@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gate/ok_action.h"
+#include "platform/secrets.h"
 #include "ui/pass_window.h"
 #include "ui/win32/window_mechanics.h"
 
@@ -36,7 +37,7 @@ private:
                         DWORD extended_style, int id);
     void create_controls();
     void lay_out(int dots_per_inch);
-    std::string take_typed_text();
+    platform::SecretText take_typed_text();
 
     HINSTANCE instance_;
     gate::Services services_;

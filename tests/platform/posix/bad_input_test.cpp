@@ -46,7 +46,7 @@ public:
         fs::remove(name);
         return file;
     }
-    std::string decode_legacy_text(std::string_view bytes) const override {
+    SecretText decode_legacy_text(std::string_view bytes) const override {
         return native_.decode_legacy_text(bytes);
     }
 
@@ -144,7 +144,7 @@ std::string press_ok(const Row& row) {
     testing::FakeMessageBoxes boxes;
     testing::FakeErrorReport report;
     const Files& files = row.vanishes ? static_cast<const Files&>(vanishing_files) : native_files;
-    gate::Command1_Click({files, program_start, boxes, report}, typed);
+    gate::Command1_Click({files, program_start, boxes, report}, SecretText(typed));
     if (!report.reported.empty()) {
         const RunTimeError& error = report.reported.front();
         if (error.description().find(typed) != std::string::npos) return "error leaks the password";
@@ -213,7 +213,7 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     NativeProgramStart program_start;
     testing::FakeMessageBoxes boxes;
     testing::FakeErrorReport errors;
-    gate::Command1_Click({files, program_start, boxes, errors}, typed);
+    gate::Command1_Click({files, program_start, boxes, errors}, SecretText(typed));
     ASSERT_TRUE(testing::wait_for_file(dir.path() / "inherited.txt"));
     std::string report;
     std::getline(std::ifstream(dir.path() / "inherited.txt"), report);
