@@ -64,15 +64,18 @@ bool CapsLockHint::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+// A screen reader hears the hint as the field's description, for as long as it shows.
 void CapsLockHint::show_if(bool caps_lock_on) {
     caps_lock_on_ = caps_lock_on;
     if (!caps_lock_on_ || !field_.hasFocus()) {
         hint_->hide();
+        if (!field_.accessibleDescription().isEmpty()) field_.setAccessibleDescription(QString());
         return;
     }
     hint_->adjustSize();
     hint_->move(field_.mapToGlobal(QPoint(0, field_.height() + 2)));
     hint_->show();
+    if (field_.accessibleDescription() != hint_->text()) field_.setAccessibleDescription(hint_->text());
 }
 
 }  // namespace mirutoka::ui::qt

@@ -9,6 +9,7 @@
 #include "platform/native.h"
 #include "platform/secrets.h"
 #include "ui/qt/pass_window.h"
+#include "ui/qt/password_accessibility.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/toolkit_start.h"
@@ -25,6 +26,7 @@ int main() {
     QApplication application(arguments.count(), arguments.values());
     font_configuration.wait();
     QApplication::setWindowIcon(QIcon(QPixmap(mirutoka_icon_xpm)));
+    mirutoka::ui::qt::mask_password_fields_for_accessibility();
 
     const mirutoka::platform::NativeFiles files;
     mirutoka::platform::NativeProgramStart program_start;

@@ -1,0 +1,146 @@
+"""Drives PASS with xdotool and reads what the accessibility bus carries, as
+pyatspi shows it: the events every listener gets, and the answers to queries.
+Every wait is bounded; every program started is ended."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+program = sys.argv[1]
+wait_limit = 30
+typed = "qzjx7!"  # none of these may ever travel on the bus
+prompt = "パスワードが一致しません"
+hint = "Caps Lock がオンになっています"
+events = []
+passed = failed = 0
+
+
+def pump_until(condition, seconds=wait_limit):
+    """Delivers the bus's messages until `condition` gives something true."""
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while True:
+        while context.iteration(False):
+            pass
+        try:
+            result = condition()
+        except Exception:  # an object that went away while it was looked at
+            result = None
+        if result or time.monotonic() > deadline:
+            return result
+        time.sleep(0.05)
+
+
+def check(what, ok):
+    global passed, failed
+    if ok:
+        passed += 1
+    else:
+        failed += 1
+        print(f"FAIL: {what}", flush=True)
+
+
+def descendants(node):
+    for child in node:
+        if child is not None:
+            yield child
+            yield from descendants(child)
+
+
+def application(pid):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+
+def find(node, role):
+    return next((a for a in descendants(node) if a.getRole() == role), None) if node else None
+
+
+def texts_of(node):
+    yield node.name or ""
+    yield node.description or ""
+    try:
+        text = node.queryText()
+        yield text.getText(0, -1)
+    except NotImplementedError:
+        pass
+
+
+def carries_typed_text(value):
+    return isinstance(value, str) and any(c in value for c in typed)
+
+
+class Pass:
+    """One run of the program in a folder of its own."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp()
+        with open(os.path.join(self.folder, "PASSWORD.INI"), "w", encoding="utf-8") as file:
+            file.write("himitsu\n/bin/true\n")
+        self.process = subprocess.Popen([program], cwd=self.folder)
+        self.app = pump_until(lambda: application(self.process.pid))
+        self.field = pump_until(lambda: find(self.app, pyatspi.ROLE_PASSWORD_TEXT))
+        pump_until(lambda: self.field.getState().contains(pyatspi.STATE_FOCUSED))
+
+    def end(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+        try:
+            self.process.wait(timeout=wait_limit)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        subprocess.run(["rm", "-rf", self.folder], check=False)
+
+
+def key(*names):
+    subprocess.run(["xdotool", "key", "--delay", "40", *names], check=True, timeout=wait_limit)
+
+
+def record(event):
+    events.append(event.any_data)
+
+
+pyatspi.Registry.registerEventListener(record, "object", "window", "focus")
+
+print("case: the field is a password text named after its label", flush=True)
+run = Pass()
+check("the field is a password text", run.field is not None)
+check("the field is named パスワード", run.field is not None and run.field.name == "パスワード")
+
+print("case: typing and Return send no typed character and answer none", flush=True)
+events.clear()
+subprocess.run(["xdotool", "type", "--delay", "40", typed], check=True, timeout=wait_limit)
+text = run.field.queryText() if run.field else None
+check("the field counts the characters", pump_until(lambda: text.characterCount == len(typed), 5))
+check("the field's text answers no typed character", text is not None and not carries_typed_text(text.getText(0, -1)))
+inserts = len(events)
+key("Return")
+alert = pump_until(lambda: find(run.app, pyatspi.ROLE_ALERT))
+check("the bus told of each character typed", inserts >= len(typed))
+check("no event carries a typed character", not any(carries_typed_text(value) for value in events))
+
+print("case: the mismatch box is an alert whose text can be read", flush=True)
+check("an alert shows", alert is not None)
+check("its text reads パスワードが一致しません",
+      alert is not None and any(prompt in t for node in [alert, *descendants(alert)] for t in texts_of(node)))
+key("Return")
+check("the program ends once the box is dismissed", pump_until(lambda: run.process.poll() is not None))
+run.end()
+
+print("case: the Caps Lock hint is the field's description while it shows", flush=True)
+run = Pass()
+key("Caps_Lock")
+check("the description is the hint with Caps Lock on", pump_until(lambda: run.field.description == hint))
+key("Caps_Lock")
+check("the description goes with the hint", pump_until(lambda: run.field.description == ""))
+run.end()
+
+print(f"{passed} passed, {failed} failed", flush=True)
+sys.exit(1 if failed else 0)
