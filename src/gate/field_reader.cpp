@@ -10,8 +10,8 @@
 namespace mirutoka::gate {
 namespace {
 
-using platform::ErrorNumber;
-using platform::RunTimeError;
+using platform::Failure;
+using platform::run_time_error;
 using platform::SecretText;
 using platform::is_high_surrogate;
 using platform::is_low_surrogate;
@@ -32,7 +32,7 @@ FieldReader::~FieldReader() { platform::wipe(buffer_); }
 SecretText FieldReader::read_field() {
     skip_blanks();
     const std::optional<char> first = peek();
-    if (!first) throw RunTimeError(ErrorNumber::InputPastEndOfFile, "ファイルにこれ以上データがありません。");
+    if (!first) throw run_time_error(Failure::EndOfData);
     return decoded(*first == '"' ? read_quoted() : read_unquoted());
 }
 
@@ -79,7 +79,7 @@ void FieldReader::skip_to_next_field() {
 
 void FieldReader::append(SecretText& value, char c) const {
     if (value.size() >= max_field_length)
-        throw RunTimeError(ErrorNumber::StringTooLong, "ファイルの項目が長すぎます (上限は 64 KiB です)。");
+        throw run_time_error(Failure::FieldTooLong);
     value.push_back(c);
 }
 
@@ -91,7 +91,7 @@ SecretText FieldReader::decoded(SecretText raw) const {
         if (platform::is_valid_utf8(raw.view())) return raw;
         return files_.decode_legacy_text(raw.view());
     case Encoding::Utf8:
-        if (!platform::is_valid_utf8(raw.view())) throw platform::undecodable_text_error();
+        if (!platform::is_valid_utf8(raw.view())) throw run_time_error(Failure::UndecodableText);
         return raw;
     default:
         return raw;
@@ -161,7 +161,7 @@ std::optional<char16_t> FieldReader::take_utf16_unit() {
     const std::optional<unsigned char> first = take_byte();
     if (!first) return std::nullopt;
     const std::optional<unsigned char> second = take_byte();
-    if (!second) throw platform::undecodable_text_error();
+    if (!second) throw run_time_error(Failure::UndecodableText);
     const bool little_endian = encoding_ == Encoding::Utf16LittleEndian;
     const unsigned high = little_endian ? *second : *first;
     const unsigned low = little_endian ? *first : *second;
@@ -174,10 +174,10 @@ void FieldReader::decode_next_utf16_character() {
     const std::optional<char16_t> unit = take_utf16_unit();
     if (!unit) return;
     char32_t code_point = *unit;
-    if (is_low_surrogate(code_point)) throw platform::undecodable_text_error();
+    if (is_low_surrogate(code_point)) throw run_time_error(Failure::UndecodableText);
     if (is_high_surrogate(code_point)) {
         const std::optional<char16_t> low = take_utf16_unit();
-        if (!low || !is_low_surrogate(*low)) throw platform::undecodable_text_error();
+        if (!low || !is_low_surrogate(*low)) throw run_time_error(Failure::UndecodableText);
         code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (*low - 0xDC00U);
     }
     platform::append_utf8(pending_, code_point);

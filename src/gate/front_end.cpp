@@ -4,7 +4,6 @@
 
 namespace mirutoka::gate {
 
-using platform::ErrorNumber;
 using platform::RunTimeError;
 
 std::string untrapped_error_text(const RunTimeError& error) {
@@ -17,9 +16,9 @@ RunTimeError as_run_time_error(const std::exception_ptr& thrown) noexcept {
     } catch (const RunTimeError& error) {
         return error;
     } catch (const std::bad_alloc&) {
-        return {ErrorNumber::OutOfMemory, "メモリが不足しています。"};
+        return platform::run_time_error(platform::Failure::OutOfMemory);
     } catch (...) {
-        return {ErrorNumber::InternalError, "内部エラーが発生しました。"};
+        return platform::run_time_error(platform::Failure::Internal);
     }
 }
 

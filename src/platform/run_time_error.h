@@ -2,11 +2,12 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace mirutoka::platform {
 
 // The numbers a report shows, fixed so that a user's report can be matched to
-// its cause; the README lists them.
+// its cause; CONTRIBUTING.md lists them.
 enum class ErrorNumber : int {
     InvalidArgument = 5,
     OutOfMemory = 7,
@@ -32,9 +33,34 @@ private:
     ErrorNumber number_;
 };
 
-// Bytes that are not text in the encoding they were taken to be in.
-inline RunTimeError undecodable_text_error() {
-    return {ErrorNumber::InvalidArgument, "ファイルの文字を読み取れません。文字コードが正しくありません。"};
-}
+// Every failure the program reports. Each system's code says only which one
+// it met; the number and the words come from one table.
+enum class Failure {
+    EndOfData,
+    FieldTooLong,
+    UndecodableText,
+    NoProgram,
+    MalformedCommandLine,
+    OutOfMemory,
+    Internal,
+    NotCreated,
+    ConverterMissing,
+    FileNotFound,
+    FileAccessDenied,
+    FileInUse,
+    FileNotOpened,
+    NotRegularFile,
+    ReadFailed,
+    ProgramNotFound,
+    ProgramAccessDenied,
+    ProgramNotExecutable,
+    ProgramNotStarted,
+};
+
+// The error for `failure`. `detail` is the system's own name for the cause
+// (ELOOP, エラー 5) and `subject` the file, program or command line, where
+// there is one: 「ファイルを開けません (ELOOP): PASSWORD.INI」.
+[[nodiscard]] RunTimeError run_time_error(Failure failure, std::string_view subject = {},
+                                          std::string_view detail = {});
 
 }  // namespace mirutoka::platform

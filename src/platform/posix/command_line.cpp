@@ -15,8 +15,7 @@ constexpr bool escapable_in_double_quotes(char c) {
 }
 
 RunTimeError malformed(std::string_view what, std::string_view command_line) {
-    return {ErrorNumber::InvalidArgument,
-            "コマンドラインを解釈できません (" + std::string(what) + "): " + std::string(command_line)};
+    return run_time_error(Failure::MalformedCommandLine, command_line, what);
 }
 
 class Splitter {
@@ -40,7 +39,7 @@ public:
             }
         }
         end_word();
-        if (words_.empty()) throw RunTimeError(ErrorNumber::InvalidArgument, "起動するプログラムが指定されていません。");
+        if (words_.empty()) throw run_time_error(Failure::NoProgram);
         return std::move(words_);
     }
 

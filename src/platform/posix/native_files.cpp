@@ -19,12 +19,12 @@ RunTimeError open_error(int error, const std::string& name) {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return {ErrorNumber::FileNotFound, "ファイルが見つかりません: " + name};
+        return run_time_error(Failure::FileNotFound, name);
     case EACCES:
     case EPERM:
-        return {ErrorNumber::PermissionDenied, "ファイルを読み取る権限がありません: " + name};
+        return run_time_error(Failure::FileAccessDenied, name);
     default:
-        return {ErrorNumber::PathFileAccess, "ファイルを開けません (" + errno_name(error) + "): " + name};
+        return run_time_error(Failure::FileNotOpened, name, errno_name(error));
     }
 }
 
@@ -36,9 +36,7 @@ public:
         for (;;) {
             const ssize_t count = ::read(fd_.get(), buffer.data(), buffer.size());
             if (count >= 0) return static_cast<std::size_t>(count);
-            if (errno != EINTR)
-                throw RunTimeError(ErrorNumber::DeviceIo,
-                                   "ファイルの読み取りに失敗しました (" + errno_name(errno) + ")。");
+            if (errno != EINTR) throw run_time_error(Failure::ReadFailed, {}, errno_name(errno));
         }
     }
 
@@ -50,7 +48,7 @@ class Iconv {
 public:
     Iconv(const char* to, const char* from) : handle_(::iconv_open(to, from)) {
         if (handle_ == invalid())
-            throw RunTimeError(ErrorNumber::InternalError, std::string("文字コード変換を使えません: ") + from);
+            throw run_time_error(Failure::ConverterMissing, from);
     }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
@@ -73,7 +71,7 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0) throw open_error(errno, name);
     if (!S_ISREG(status.st_mode))
-        throw RunTimeError(ErrorNumber::PathFileAccess, "通常のファイルではありません: " + name);
+        throw run_time_error(Failure::NotRegularFile, name);
     return std::make_unique<PosixInputFile>(std::move(fd));
 }
 
@@ -88,7 +86,7 @@ SecretText NativeFiles::decode_legacy_text(std::string_view bytes) const {
     char* out = reinterpret_cast<char*>(code_points.data());
     std::size_t out_left = code_points.size() * sizeof(wchar_t);
     if (::iconv(converter.get(), &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1))
-        throw undecodable_text_error();
+        throw run_time_error(Failure::UndecodableText);
     code_points.resize(code_points.size() - out_left / sizeof(wchar_t));
     SecretText text;
     for (const wchar_t code_point : code_points.view()) append_utf8(text, static_cast<char32_t>(code_point));

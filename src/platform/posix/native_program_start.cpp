@@ -19,14 +19,14 @@ RunTimeError start_error(int error, const std::string& program) {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return {ErrorNumber::FileNotFound, "プログラムが見つかりません: " + program};
+        return run_time_error(Failure::ProgramNotFound, program);
     case EACCES:
     case EPERM:
-        return {ErrorNumber::PermissionDenied, "プログラムを実行できません (実行の権限がありません): " + program};
+        return run_time_error(Failure::ProgramAccessDenied, program);
     case ENOEXEC:
-        return {ErrorNumber::InvalidArgument, "プログラムを実行できません (実行できる形式ではありません): " + program};
+        return run_time_error(Failure::ProgramNotExecutable, program);
     default:
-        return {ErrorNumber::InvalidArgument, "プログラムを起動できません (" + errno_name(error) + "): " + program};
+        return run_time_error(Failure::ProgramNotStarted, program, errno_name(error));
     }
 }
 

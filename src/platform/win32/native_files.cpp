@@ -16,14 +16,14 @@ RunTimeError open_error(DWORD error, const std::string& name) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return {ErrorNumber::FileNotFound, "ファイルが見つかりません: " + name};
+        return run_time_error(Failure::FileNotFound, name);
     case ERROR_ACCESS_DENIED:
-        return {ErrorNumber::PermissionDenied, "ファイルを読み取る権限がありません: " + name};
+        return run_time_error(Failure::FileAccessDenied, name);
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return {ErrorNumber::PermissionDenied, "ファイルはほかのプログラムが使用中です: " + name};
+        return run_time_error(Failure::FileInUse, name);
     default:
-        return {ErrorNumber::PathFileAccess, "ファイルを開けません (" + code_of(error) + "): " + name};
+        return run_time_error(Failure::FileNotOpened, name, code_of(error));
     }
 }
 
@@ -36,9 +36,8 @@ public:
         const auto wanted = static_cast<DWORD>(buffer.size());
         if (!::ReadFile(file_.get(), buffer.data(), wanted, &count, nullptr)) {
             const DWORD error = ::GetLastError();
-            if (error == ERROR_LOCK_VIOLATION)
-                throw RunTimeError(ErrorNumber::PermissionDenied, "ファイルはほかのプログラムが使用中です。");
-            throw RunTimeError(ErrorNumber::DeviceIo, "ファイルの読み取りに失敗しました (" + code_of(error) + ")。");
+            if (error == ERROR_LOCK_VIOLATION) throw run_time_error(Failure::FileInUse);
+            throw run_time_error(Failure::ReadFailed, {}, code_of(error));
         }
         return count;
     }
@@ -63,7 +62,7 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid()) throw open_error(::GetLastError(), name);
     if (!is_regular_file(file.get()))
-        throw RunTimeError(ErrorNumber::PathFileAccess, "通常のファイルではありません: " + name);
+        throw run_time_error(Failure::NotRegularFile, name);
     return std::make_unique<Win32InputFile>(std::move(file));
 }
 
@@ -73,7 +72,7 @@ SecretText NativeFiles::decode_legacy_text(std::string_view bytes) const {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
     const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (length == 0) throw undecodable_text_error();
+    if (length == 0) throw run_time_error(Failure::UndecodableText);
     Secret<wchar_t> wide;
     wide.resize(static_cast<std::size_t>(length));
     ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);

@@ -12,14 +12,13 @@ RunTimeError start_error(DWORD error, const std::string& command_line) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return {ErrorNumber::FileNotFound, "プログラムが見つかりません: " + command_line};
+        return run_time_error(Failure::ProgramNotFound, command_line);
     case ERROR_ACCESS_DENIED:
-        return {ErrorNumber::PermissionDenied, "プログラムを実行できません (アクセスが拒否されました): " + command_line};
+        return run_time_error(Failure::ProgramAccessDenied, command_line);
     case ERROR_BAD_EXE_FORMAT:
-        return {ErrorNumber::InvalidArgument, "プログラムを実行できません (実行できる形式ではありません): " + command_line};
+        return run_time_error(Failure::ProgramNotExecutable, command_line);
     default:
-        return {ErrorNumber::InvalidArgument,
-                "プログラムを起動できません (エラー " + std::to_string(error) + "): " + command_line};
+        return run_time_error(Failure::ProgramNotStarted, command_line, "エラー " + std::to_string(error));
     }
 }
 
@@ -30,9 +29,9 @@ RunTimeError start_error(DWORD error, const std::string& command_line) {
 double NativeProgramStart::start(const std::string& command_line) {
     std::wstring line = to_wide(command_line);
     if (line.find_first_not_of(L" \t") == std::wstring::npos)
-        throw RunTimeError(ErrorNumber::InvalidArgument, "起動するプログラムが指定されていません。");
+        throw run_time_error(Failure::NoProgram);
     if (line.find(L'\0') != std::wstring::npos)
-        throw RunTimeError(ErrorNumber::InvalidArgument, "コマンドラインを解釈できません (NUL 文字があります)。");
+        throw run_time_error(Failure::MalformedCommandLine, {}, "NUL 文字があります");
 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

@@ -27,8 +27,7 @@ int system_dpi() { return ::GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY); 
 }  // namespace
 
 platform::RunTimeError window_error(const char* what) {
-    return {platform::ErrorNumber::InternalError,
-            std::string(what) + " を作成できません (エラー " + std::to_string(::GetLastError()) + ")。"};
+    return platform::run_time_error(platform::Failure::NotCreated, what, "エラー " + std::to_string(::GetLastError()));
 }
 
 void register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int icon_id) {
