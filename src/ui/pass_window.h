@@ -54,7 +54,9 @@ constexpr int Label1_width(int caption_width, int dots_per_inch) {
 }
 
 // The key filter of Text1: a carriage return never reaches the text (Enter
-// belongs to the default button). 0 means the character is discarded.
+// belongs to the default button). 0 means the character is discarded. The
+// Win32 edit control gets every character through it; Qt's line edit takes
+// no carriage return into its text, so the Qt front end needs none.
 constexpr void Text1_KeyPress(std::int16_t& KeyAscii) {
     if (KeyAscii == 13) KeyAscii = 0;
 }

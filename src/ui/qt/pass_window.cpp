@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <cstdint>
 #include <limits>
 
 #include "platform/secrets.h"
@@ -68,7 +67,9 @@ PassWindow::PassWindow(const gate::Services& services)
     Text1->setStyle(masking);
     Text1->setMaxLength(std::numeric_limits<int>::max());
     Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Text1->installEventFilter(this);
+    // Text1 needs no key filter here: a line edit never takes a carriage
+    // return into its text (not from Enter, not from Ctrl+M), and it leaves
+    // Enter to the default button.
     Label1->setBuddy(Text1);
     new CapsLockHint(*Text1);  // owned by Text1
 
@@ -90,22 +91,6 @@ void PassWindow::lay_out(QWidget& control, const ControlDescription& description
 void PassWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) return;
     QDialog::keyPressEvent(event);
-}
-
-bool PassWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->text().size() == 1) {
-            auto KeyAscii = static_cast<std::int16_t>(key->text().front().unicode());
-            Text1_KeyPress(KeyAscii);
-            if (KeyAscii == 0) {
-                // Not inserted; left unaccepted so that Enter goes on to the default button.
-                key->ignore();
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 // The frame's size is known only once the window manager has framed the

@@ -62,9 +62,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, CannotStart,
                                            StartFailure{"unclosed_double_quote", "./touch.sh \"x", ErrorNumber::InvalidArgument}),
                          testing::CaseName());
 
+// Unquoted, so that a shell would run the substitution and the command after ';'.
 TEST_F(StartFolder, ShellSyntaxReachesTheProgramAsPlainWords) {
-    const double task_id = NativeProgramStart().start("./touch.sh '$(: > marker)'");
-    EXPECT_TRUE(wait_for_file(dir.path() / "$(: > marker)"));
+    const double task_id = NativeProgramStart().start("./touch.sh $(:>marker);:");
+    EXPECT_TRUE(wait_for_file(dir.path() / "$(:>marker);:"));
     reap(task_id);
     EXPECT_FALSE(fs::exists(dir.path() / "marker"));
 }

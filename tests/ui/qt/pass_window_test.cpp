@@ -127,21 +127,13 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), Text1);
     }
 
-    void enter_in_the_field_presses_ok_without_a_carriage_return() {
+    void enter_in_the_field_presses_ok() {
         auto* Text1 = control<QLineEdit>("Text1");
         QTest::keyClicks(Text1, QStringLiteral("secret"));
         QTest::keyClick(Text1, Qt::Key_Return);
         QCOMPARE(program_start->started, std::vector<std::string>{"game --full"});
         QVERIFY(boxes->shown.empty());
         QVERIFY(!PASS->isVisible());
-    }
-
-    void carriage_return_character_is_discarded() {
-        auto* Text1 = control<QLineEdit>("Text1");
-        QTest::keyClicks(Text1, QStringLiteral("se"));
-        QTest::sendKeyEvent(QTest::Click, Text1, Qt::Key_M, QStringLiteral("\r"), Qt::ControlModifier);
-        QTest::keyClicks(Text1, QStringLiteral("cret"));
-        QCOMPARE(Text1->text(), QStringLiteral("secret"));
     }
 
     void enter_on_the_button_presses_ok() {
@@ -209,23 +201,6 @@ private slots:
         QVERIFY(program_start->started.empty());
     }
 
-    void key_filter_discards_only_carriage_return_data() {
-        QTest::addColumn<int>("typed");
-        QTest::addColumn<int>("passed");
-        QTest::newRow("carriage return") << 13 << 0;
-        QTest::newRow("line feed") << 10 << 10;
-        QTest::newRow("letter") << 65 << 65;
-        QTest::newRow("hiragana") << 0x3042 << 0x3042;
-        QTest::newRow("past 0x7fff") << -1 << -1;
-    }
-
-    void key_filter_discards_only_carriage_return() {
-        QFETCH(int, typed);
-        QFETCH(int, passed);
-        auto KeyAscii = static_cast<std::int16_t>(typed);
-        Text1_KeyPress(KeyAscii);
-        QCOMPARE(static_cast<int>(KeyAscii), passed);
-    }
 };
 
 }  // namespace mirutoka::ui::qt

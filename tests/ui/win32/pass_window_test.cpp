@@ -65,6 +65,46 @@ TEST_F(PassWindowTest, MessageBoxesAreOwnedByPassAndDisableIt) {
     EXPECT_TRUE(::IsWindowEnabled(PASS.window()));
 }
 
+// Every character that reaches the edit control itself, beneath the
+// subclass PASS puts on it: a hook puts this procedure under the control as
+// it is created, before PASS adds its own.
+struct EditSpy {
+    static inline std::wstring characters;
+    static inline WNDPROC edit_procedure = nullptr;
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+        if (message == WM_CHAR) characters.push_back(static_cast<wchar_t>(wparam));
+        return ::CallWindowProcW(edit_procedure, window, message, wparam, lparam);
+    }
+
+    static LRESULT CALLBACK on_create(int code, WPARAM wparam, LPARAM lparam) {
+        const auto window = reinterpret_cast<HWND>(wparam);
+        wchar_t class_name[16]{};
+        if (code == HCBT_CREATEWND && ::GetClassNameW(window, class_name, 16) != 0 &&
+            std::wstring_view(class_name) == L"Edit")
+            edit_procedure = reinterpret_cast<WNDPROC>(
+                ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure)));
+        return ::CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+};
+
+// Ctrl+M types a carriage return as a character of its own; the field's
+// filter discards it, so the edit control never sees it (on Windows it
+// would beep) and the characters around it go on.
+TEST(Text1Filter, CarriageReturnNeverReachesTheEditControl) {
+    FakeFiles files;
+    FakeProgramStart program_start;
+    Win32MessageBoxes message_boxes;
+    FakeErrorReport error_report;
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, EditSpy::on_create, nullptr, ::GetCurrentThreadId());
+    PassWindow PASS(::GetModuleHandleW(nullptr), {files, program_start, message_boxes, error_report});
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_NE(EditSpy::edit_procedure, nullptr);
+    const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
+    for (const wchar_t c : std::wstring_view(L"se\rcret")) ::SendMessageW(Text1, WM_CHAR, c, 1);
+    EXPECT_EQ(EditSpy::characters, L"secret");
+}
+
 void press_caps_lock() {
     INPUT keys[2]{};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
