@@ -133,20 +133,10 @@ report_and_exit() {
 title='ミルトカ'
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
-# PASS as designed, in pixels at the tests' 96 dpi (15 twips to the pixel),
-# read from the description both front ends lay the window out by.
-design="$(dirname "${BASH_SOURCE[0]}")/../../src/ui/pass_window.h"
-design_twips() { sed -n "s/.*PASS_client_$1 = \([0-9]*\);/\1/p" "$design"; }
-# The centre of control $1, as "x y".
-control_centre() {
-  local left top width height
-  read -r left top width height < <(sed -n "s/.*ControlDescription $1{.*{\([0-9]*\), \([0-9]*\), \([0-9]*\), \([0-9]*\)}}.*/\1 \2 \3 \4/p" "$design")
-  echo $(((left + width / 2) / 15)) $(((top + height / 2) / 15))
-}
-client_width=$(($(design_twips width) / 15))
-client_height=$(($(design_twips height) / 15))
-read -r text1_x text1_y < <(control_centre Text1)
-read -r ok_x ok_y < <(control_centre Command1)
+# PASS as designed, in pixels at the tests' 96 dpi: client_width and
+# client_height, and the centres of Text1 and Command1 (text1_x, ok_y, ...),
+# as the build wrote them out of the description the front ends lay out by.
+source "${MIRUTOKA_GEOMETRY:?the geometry file the build writes}"
 
 new_case() {
   current_case=$1
