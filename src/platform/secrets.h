@@ -6,13 +6,8 @@
 #include <string_view>
 #include <vector>
 
-// Keeping the password in: what the process does so that no secret leaves it.
+// Keeping the password in memory that no one else gets to read afterwards.
 namespace mirutoka::platform {
-
-// Called as early as it can be, before any secret is read: no core dump can
-// carry the password away and, on Windows, no DLL is loaded from the working
-// folder, the one that holds PASSWORD.INI.
-void harden_process();
 
 // Overwrites a secret in memory in a way the compiler may not drop.
 void wipe(std::span<char> secret) noexcept;

@@ -1,4 +1,4 @@
-#include "platform/secrets.h"
+#include "platform/hardening.h"
 
 #include <sys/prctl.h>
 

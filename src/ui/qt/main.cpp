@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/native.h"
-#include "platform/secrets.h"
+#include "platform/hardening.h"
 #include "ui/qt/pass_window.h"
 #include "ui/qt/password_accessibility.h"
 #include "ui/qt/qt_error_report.h"

@@ -3,7 +3,7 @@
 
 #include "gate/front_end.h"
 #include "platform/native.h"
-#include "platform/secrets.h"
+#include "platform/hardening.h"
 #include "ui/win32/pass_window.h"
 #include "ui/win32/win32_error_report.h"
 #include "ui/win32/win32_message_boxes.h"

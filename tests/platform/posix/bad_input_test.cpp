@@ -22,6 +22,7 @@
 #include "gate/ok_action.h"
 #include "gate/password_file.h"
 #include "platform/native.h"
+#include "platform/hardening.h"
 #include "platform/secrets.h"
 #include "platform/run_time_error.h"
 #include "support/case_name.h"
