@@ -19,6 +19,9 @@ else()
   set(docdir ${CMAKE_INSTALL_DATADIR}/doc/mirutoka)
   install(TARGETS mirutoka RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/mirutoka.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # Where software centres (GNOME Software, KDE Discover) look for what to list.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/org.example.mirutoka.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES ${PROJECT_SOURCE_DIR}/src/ui/icon/mirutoka.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
   install(FILES ${PROJECT_SOURCE_DIR}/src/ui/icon/mirutoka.svg

@@ -15,13 +15,14 @@ root="$work/root"
 dpkg-deb -x "$package" "$root"
 for file in usr/bin/mirutoka usr/share/applications/mirutoka.desktop usr/share/icons/hicolor/32x32/apps/mirutoka.png \
   usr/share/icons/hicolor/scalable/apps/mirutoka.svg usr/share/man/man1/mirutoka.1.gz \
-  usr/share/man/ja/man1/mirutoka.1.gz usr/share/doc/mirutoka/copyright; do
+  usr/share/man/ja/man1/mirutoka.1.gz usr/share/doc/mirutoka/copyright usr/share/metainfo/org.example.mirutoka.metainfo.xml; do
   check "the package holds /$file" test -f "$root/$file"
 done
 fields=$(dpkg-deb -f "$package" Depends Recommends)
 check "it depends on the X11 platform plugin" grep -q '^Depends:.*qt6-qpa-plugins' <<<"$fields"
 check "it recommends the Wayland platform plugin" grep -q '^Recommends:.*qt6-wayland' <<<"$fields"
 check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/mirutoka.desktop"
+check "the AppStream metainfo is valid" appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.mirutoka.metainfo.xml"
 
 start_x_session
 use_program "$root/usr/bin/mirutoka"
