@@ -15,8 +15,6 @@ namespace mirutoka::ui::win32 {
 namespace {
 
 constexpr wchar_t window_class_name[] = L"PASS";
-constexpr DWORD PASS_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD PASS_extended_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int Label1_id = 100;
 constexpr int Text1_id = 101;
 constexpr int Command1_id = IDOK;  // Enter anywhere arrives as IDOK, the default button's id
@@ -33,6 +31,10 @@ void show_caps_lock_balloon_if_on(HWND field) {
 }
 
 }  // namespace
+
+SIZE PassWindow::client_size(int dots_per_inch) {
+    return {twips_to_pixels(PASS_client_width, dots_per_inch), twips_to_pixels(PASS_client_height, dots_per_inch)};
+}
 
 PassWindow::PassWindow(HINSTANCE instance, const gate::Services& services)
     : instance_(instance), services_(services), owner_(create_hidden_owner(instance, PASS_title)) {
@@ -84,7 +86,7 @@ LRESULT PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case WM_DPICHANGED:
         lay_out(HIWORD(wparam));
-        move_to_suggested_rect(PASS_, lparam);
+        move_to_suggested_place(PASS_, lparam);
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
@@ -114,22 +116,21 @@ void PassWindow::create_controls() {
     ::SetWindowSubclass(Text1, Text1_procedure, 0, 0);
 }
 
+// The font in use is deleted only once every control has the new one.
 void PassWindow::lay_out(int dots_per_inch) {
-    font_ = message_font(dots_per_inch);
-
+    UniqueFont font = message_font(dots_per_inch);
     const auto place = [&](HWND control, const ControlDescription& description, int width) {
         ::SetWindowPos(control, nullptr, twips_to_pixels(description.twips.left, dots_per_inch),
                        twips_to_pixels(description.twips.top, dots_per_inch), width,
                        twips_to_pixels(description.twips.height, dots_per_inch), SWP_NOZORDER | SWP_NOACTIVATE);
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     };
-    place(Label1, ui::Label1, Label1_width(text_width(Label1, font_.get(), ui::Label1.text), dots_per_inch));
+    place(Label1, ui::Label1, Label1_width(text_width(Label1, font.get(), ui::Label1.text), dots_per_inch));
     place(Text1, ui::Text1, twips_to_pixels(ui::Text1.twips.width, dots_per_inch));
     place(Command1, ui::Command1, twips_to_pixels(ui::Command1.twips.width, dots_per_inch));
+    font_ = std::move(font);
 
-    set_client_size(PASS_,
-                    {twips_to_pixels(PASS_client_width, dots_per_inch), twips_to_pixels(PASS_client_height, dots_per_inch)},
-                    PASS_style, PASS_extended_style);
+    set_client_size(PASS_, client_size(dots_per_inch), PASS_style, PASS_extended_style, dots_per_inch);
 }
 
 LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,

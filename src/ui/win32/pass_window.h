@@ -26,6 +26,12 @@ public:
 
     [[nodiscard]] HWND window() const noexcept { return PASS_; }
 
+    // A fixed dialog frame: caption, system menu and close box, no sizing.
+    static constexpr DWORD PASS_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    static constexpr DWORD PASS_extended_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    // The designed client area at `dots_per_inch`.
+    static SIZE client_size(int dots_per_inch);
+
 private:
     friend LRESULT CALLBACK route_to_object<PassWindow>(HWND, UINT, WPARAM, LPARAM);
     void attach(HWND window) noexcept { PASS_ = window; }

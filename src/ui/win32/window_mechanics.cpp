@@ -74,11 +74,21 @@ int text_width(HWND control, HFONT font, std::string_view text) {
     return static_cast<int>(extent.cx);
 }
 
-void set_client_size(HWND window, SIZE client, DWORD style, DWORD extended_style) {
+// AdjustWindowRectEx measures the frame at the system's DPI, which is not
+// the window's on a second monitor of another scale.
+SIZE frame_size(SIZE client, DWORD style, DWORD extended_style, int dots_per_inch) {
     RECT frame{0, 0, client.cx, client.cy};
-    ::AdjustWindowRectEx(&frame, style, FALSE, extended_style);
-    ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (auto* adjust_for_dpi = platform::system_function<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(
+            L"user32.dll", "AdjustWindowRectExForDpi"))
+        adjust_for_dpi(&frame, style, FALSE, extended_style, static_cast<UINT>(dots_per_inch));
+    else
+        ::AdjustWindowRectEx(&frame, style, FALSE, extended_style);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void set_client_size(HWND window, SIZE client, DWORD style, DWORD extended_style, int dots_per_inch) {
+    const SIZE frame = frame_size(client, style, extended_style, dots_per_inch);
+    ::SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void centre_on_screen(HWND window) {
@@ -90,10 +100,9 @@ void centre_on_screen(HWND window) {
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void move_to_suggested_rect(HWND window, LPARAM lparam) {
+void move_to_suggested_place(HWND window, LPARAM lparam) {
     const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-    ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace mirutoka::ui::win32

@@ -81,12 +81,17 @@ UniqueFont message_font(int dots_per_inch);
 // How many pixels wide `text` is in `font` on `control`.
 int text_width(HWND control, HFONT font, std::string_view text);
 
+// The size of the frame a window with these styles has around `client` at its DPI.
+SIZE frame_size(SIZE client, DWORD style, DWORD extended_style, int dots_per_inch);
+
 // Sizes the frame of a window with these styles around a client area of `client`.
-void set_client_size(HWND window, SIZE client, DWORD style, DWORD extended_style);
+void set_client_size(HWND window, SIZE client, DWORD style, DWORD extended_style, int dots_per_inch);
 
 void centre_on_screen(HWND window);
 
-// Moves the window to where WM_DPICHANGED suggests (its `lparam`).
-void move_to_suggested_rect(HWND window, LPARAM lparam);
+// Moves the window to where WM_DPICHANGED suggests (its `lparam`), keeping
+// the size the window has given itself for the new DPI: the suggested size
+// scales the whole frame, which does not scale in step with the client area.
+void move_to_suggested_place(HWND window, LPARAM lparam);
 
 }  // namespace mirutoka::ui::win32

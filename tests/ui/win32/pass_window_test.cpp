@@ -190,6 +190,60 @@ TEST_P(AtDpi, LabelShowsItsWholeCaption) {
     EXPECT_GE(box.right - box.left, twips_to_pixels(ui::Label1.twips.width, dots_per_inch));
 }
 
+// After WM_DPICHANGED the frame is the one Windows itself gives for the
+// designed client area at that DPI, not the suggested rectangle, which
+// scales the whole frame; the window goes where it was suggested.
+TEST_P(AtDpi, FrameHoldsTheDesignedClientArea) {
+    const int dots_per_inch = GetParam();
+    using AdjustForDpi = BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT);
+    auto* adjust_for_dpi = reinterpret_cast<AdjustForDpi*>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    ASSERT_NE(adjust_for_dpi, nullptr);
+    const SIZE client = PassWindow::client_size(dots_per_inch);
+    RECT expected{0, 0, client.cx, client.cy};
+    adjust_for_dpi(&expected, PassWindow::PASS_style, FALSE, PassWindow::PASS_extended_style,
+                   static_cast<UINT>(dots_per_inch));
+
+    RECT suggested{40, 30, 40 + 2 * client.cx, 30 + 3 * client.cy};
+    ::SendMessageW(PASS.window(), WM_DPICHANGED, MAKEWPARAM(dots_per_inch, dots_per_inch),
+                   reinterpret_cast<LPARAM>(&suggested));
+    RECT frame{};
+    ::GetWindowRect(PASS.window(), &frame);
+    EXPECT_EQ(frame.right - frame.left, expected.right - expected.left) << dots_per_inch << " dpi";
+    EXPECT_EQ(frame.bottom - frame.top, expected.bottom - expected.top) << dots_per_inch << " dpi";
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+    if (dots_per_inch == window_dpi(PASS.window())) {
+        RECT area{};
+        ::GetClientRect(PASS.window(), &area);
+        EXPECT_EQ(area.right, client.cx);
+        EXPECT_EQ(area.bottom, client.cy);
+    }
+}
+
+// Counts the fonts a control was told to drop that had already been deleted.
+LRESULT CALLBACK check_font_alive(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_SETFONT) {
+        const auto in_use = reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0));
+        LOGFONTW font{};
+        if (in_use != nullptr && ::GetObjectW(in_use, sizeof(font), &font) == 0) ++*reinterpret_cast<int*>(data);
+    }
+    return ::DefSubclassProc(window, message, wparam, lparam);
+}
+
+// A font is deleted only once no control uses it any more.
+TEST_P(AtDpi, NoControlIsLeftWithADeletedFont) {
+    const int dots_per_inch = GetParam();
+    int deleted_in_use = 0;
+    const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
+    ::SetWindowSubclass(Text1, check_font_alive, 2, reinterpret_cast<DWORD_PTR>(&deleted_in_use));
+    RECT suggested{0, 0, 600, 200};
+    ::SendMessageW(PASS.window(), WM_DPICHANGED, MAKEWPARAM(dots_per_inch, dots_per_inch),
+                   reinterpret_cast<LPARAM>(&suggested));
+    ::RemoveWindowSubclass(Text1, check_font_alive, 2);
+    EXPECT_EQ(deleted_in_use, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Scales, AtDpi, ::testing::Values(96, 120, 144, 192));
 
 }  // namespace
