@@ -3,7 +3,6 @@
 #include "platform/native.h"
 #include "platform/run_time_error.h"
 #include "platform/secrets.h"
-#include "platform/utf8.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -69,14 +68,7 @@ std::unique_ptr<InputFile> NativeFiles::open_for_input(const std::string& name) 
 // The system's ANSI code page, in which Windows programs have always written
 // text (CP932 on a Japanese system).
 SecretText NativeFiles::decode_legacy_text(std::string_view bytes) const {
-    if (bytes.empty()) return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (length == 0) throw run_time_error(Failure::UndecodableText);
-    Secret<wchar_t> wide;
-    wide.resize(static_cast<std::size_t>(length));
-    ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
-    return utf8_from_utf16({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
+    return decode_in_code_page(bytes, legacy_code_page(::GetACP()));
 }
 
 }  // namespace mirutoka::platform

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "platform/run_time_error.h"
+#include "platform/utf8.h"
+
 namespace mirutoka::platform {
 
 std::wstring to_wide(std::string_view utf8) {
@@ -21,6 +24,22 @@ std::string to_utf8(std::wstring_view wide) {
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
                           nullptr);
     return utf8;
+}
+
+unsigned legacy_code_page(unsigned ansi_code_page) {
+    constexpr unsigned japanese = 932;
+    return ansi_code_page == CP_UTF8 ? japanese : ansi_code_page;
+}
+
+SecretText decode_in_code_page(std::string_view bytes, unsigned code_page) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    if (length == 0) throw run_time_error(Failure::UndecodableText);
+    Secret<wchar_t> wide;
+    wide.resize(static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
+    return utf8_from_utf16({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
 }
 
 }  // namespace mirutoka::platform

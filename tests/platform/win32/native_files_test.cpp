@@ -10,6 +10,7 @@
 #include "platform/native.h"
 #include "platform/run_time_error.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 #include "support/case_name.h"
 #include "support/temp_dir.h"
 
@@ -105,6 +106,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnmarkedText,
                                            UnmarkedCase{"trail_byte_is_backslash", "\x83\x5C", "ソ"},
                                            UnmarkedCase{"half_width_kana_that_looks_like_utf8", "\xC3\xBD", "ﾃｽ"},
                                            UnmarkedCase{"lead_byte_alone", "\x83", ""}),
+                         testing::CaseName());
+
+struct CodePageCase {
+    const char* name;
+    unsigned ansi_code_page;
+    std::string text;  // of the CP932 bytes for パス
+};
+
+class AnsiCodePage : public ::testing::TestWithParam<CodePageCase> {};
+
+// Where Windows is set to UTF-8 for every program, a Shift_JIS file still
+// reads; every other ANSI code page reads as it is.
+TEST_P(AnsiCodePage, DecidesTheLegacyDecoding) {
+    EXPECT_EQ(decode_in_code_page("\x83\x70\x83\x58", legacy_code_page(GetParam().ansi_code_page)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AnsiCodePage,
+                         ::testing::Values(CodePageCase{"japanese", 932, "パス"},
+                                           CodePageCase{"utf8_for_every_program", CP_UTF8, "パス"},
+                                           CodePageCase{"western", 1252, "ƒpƒX"}),
                          testing::CaseName());
 
 TEST(PasswordFile, ReadsNotepadFilesInEveryEncoding) {
