@@ -6,6 +6,7 @@
 
 #include "platform/native.h"
 #include "platform/run_time_error.h"
+#include "platform/win32/program_folder.h"
 #include "support/case_name.h"
 #include "support/temp_dir.h"
 
@@ -17,11 +18,7 @@ using testing::ScopedWorkingDirectory;
 using testing::TempDir;
 using testing::wait_for_file;
 
-fs::path test_program_folder() {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    return fs::path(path).parent_path();
-}
+using testing::test_program_folder;
 
 // touch_marker.exe, copied into a folder whose name holds a blank.
 class StartFolder : public ::testing::Test {
