@@ -5,6 +5,7 @@
 set -uo pipefail
 touch_marker=$(realpath "$2")
 source "$(dirname "$0")/e2e_lib.sh" "$3"
+run_once_more_after_wine_hang "$0" "$@"
 start_wine_session
 use_program "$wine" "$(realpath "$1")"
 
