@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <vector>
 
 namespace mirutoka::ui::qt {
 namespace {
@@ -30,6 +32,46 @@ void handle_message(QtMsgType type, const QMessageLogContext& context, const QSt
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// The faces fontconfig falls back through for `font`, best first, each one
+// adding characters the ones before it lack.
+void add_fallbacks(const char* font, std::vector<FcPattern*>& faces, std::set<FcPattern*>& added) {
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(font));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+    FcPatternDestroy(pattern);
+    for (int i = 0; sorted != nullptr && i < sorted->nfont; ++i) {
+        if (!added.insert(sorted->fonts[i]).second) continue;
+        FcPatternReference(sorted->fonts[i]);
+        faces.push_back(sorted->fonts[i]);
+    }
+    if (sorted != nullptr) FcFontSetDestroy(sorted);
+}
+
+// Qt lists every installed face the first time it needs a font and registers
+// each one: thousands on a desktop with the Noto families, which made the
+// start grow with the fonts a machine has. Qt's font here is "Sans Serif"
+// (the program does not read the desktop's settings), and the faces it can
+// ever take are those fontconfig falls back through for it, in Japanese and
+// in the session's language: tens. With the same rules and only those faces
+// fontconfig gives Qt the very same matches; and as the lists keep every face
+// that adds characters, any text, a path in any script included, still
+// finds its glyphs. The configuration is this process's alone: a program it
+// starts reads its own.
+void keep_only_the_faces_the_window_can_use() {
+    FcFontSet* installed = FcConfigGetFonts(nullptr, FcSetSystem);
+    if (installed == nullptr) return;
+    std::vector<FcPattern*> faces;
+    std::set<FcPattern*> added;
+    add_fallbacks("Sans Serif:lang=ja", faces, added);
+    add_fallbacks("Sans Serif", faces, added);
+    if (faces.empty()) return;
+    for (int i = 0; i < installed->nfont; ++i) FcPatternDestroy(installed->fonts[i]);
+    installed->nfont = 0;
+    for (FcPattern* face : faces) FcFontSetAdd(installed, face);
+}
+
 }  // namespace
 
 // With neither display named, X11 is asked for anyway and fails, with the line above.
@@ -43,7 +85,11 @@ ToolkitArguments::ToolkitArguments() {
     count_ = 3;
 }
 
-FontConfigurationLoad::FontConfigurationLoad() : thread_([] { FcInit(); }) {}
+FontConfigurationLoad::FontConfigurationLoad()
+    : thread_([] {
+          FcInit();
+          keep_only_the_faces_the_window_can_use();
+      }) {}
 
 void FontConfigurationLoad::wait() {
     if (thread_.joinable()) thread_.join();

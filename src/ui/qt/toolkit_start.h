@@ -31,9 +31,11 @@ private:
 };
 
 // Qt reads the font configuration on its main thread the first time it lays
-// out text, some 10 ms of parsing. Started first thing, this thread does it
-// while Qt connects to the display and loads its plugins; wait for it before
-// the first text is laid out, so that the two never read it twice.
+// out text, some 10 ms of parsing, and then registers every installed face.
+// Started first thing, this thread reads the configuration and leaves in it
+// only the faces the window can use, while Qt connects to the display and
+// loads its plugins; wait for it before the first text is laid out, so that
+// the two never read it twice.
 class FontConfigurationLoad {
 public:
     FontConfigurationLoad();
