@@ -5,6 +5,10 @@
 #   bare         no window manager and no session bus
 #   gnome        openbox, a D-Bus session, XDG_CURRENT_DESKTOP=GNOME and
 #                Qt's GTK 3 theme plugin installed, as on a GNOME desktop
+#   few-desktop  as desktop, and as bare, with a private font configuration
+#   few-bare     of only DejaVu, Noto CJK and URW: a machine with few fonts
+# The other settings have every installed face: ./dev bench installs the Noto
+# families, as desktops do, some 2,500 faces.
 # Usage: bench/run.sh LINUX_BIN_DIR WIN32_EXE WIN64_EXE OUT_DIR [ROUNDS]
 set -uo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -16,8 +20,13 @@ if [ "${1:-}" = --setting ]; then
   work=$(mktemp -d)
   trap 'stop_everything; rm -rf "$work"' EXIT
   require_tools pinentry-gtk-2 zenity
-  if [ "$setting" = bare ]; then start_x_session no-window-manager; else start_x_session; fi
+  case $setting in
+    *bare) start_x_session no-window-manager ;;
+    *) start_x_session ;;
+  esac
   [ "$setting" = gnome ] && export XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome
+  [[ "$setting" == few-* ]] && export FONTCONFIG_FILE="$here/few_fonts.conf"
+  echo "bench: $setting: $(fc-list | wc -l) font faces" >&2
 
   folder="$work/gate"
   mkdir -p "$folder"
@@ -34,7 +43,8 @@ if [ "${1:-}" = --setting ]; then
     IFS='|' read -r name options command <<<"$1"
     # shellcheck disable=SC2086 # the options and the command are words on purpose
     line=$(cd "$folder" && timeout 60 "$bin/time_to_window" $options -- $command 2>/dev/null)
-    [ -n "$line" ] && printf '%s|%s|%s\n' "$setting" "$name" "$line"
+    # A run that failed is reported as one, never dropped.
+    printf '%s|%s|%s\n' "$setting" "$name" "${line:-failed=1}"
   }
   # Each round starts one program further on, so no program always follows the
   # same one, and every run waits a moment for what the one before set going.
@@ -64,6 +74,8 @@ raw="$out/raw.txt"
 dbus-run-session -- bash "$0" --setting desktop "$bin" "$raw" "$rounds"
 env -u DBUS_SESSION_BUS_ADDRESS bash "$0" --setting bare "$bin" "$raw" "$rounds"
 dbus-run-session -- bash "$0" --setting gnome "$bin" "$raw" "$rounds"
+dbus-run-session -- bash "$0" --setting few-desktop "$bin" "$raw" "$rounds"
+env -u DBUS_SESSION_BUS_ADDRESS bash "$0" --setting few-bare "$bin" "$raw" "$rounds"
 
 machine="$(. /etc/os-release && echo "$PRETTY_NAME"), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, Xvfb"
 python3 "$here/report.py" "$raw" "$bin/mirutoka" "$win32_exe" "$win64_exe" "$machine" "$out"

@@ -6,7 +6,7 @@
 set -uo pipefail
 exe=$1 objdump=$2 format=$3
 max_bytes=$((1024 * 1024))
-system_dlls=' advapi32.dll comctl32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll user32.dll '
+system_dlls=" $(grep -v '^#' "$(dirname "$0")/../../../tools/windows_system_dlls.txt" | tr '\n' ' ') "
 passed=0 failed=0
 
 check() {
