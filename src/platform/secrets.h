@@ -11,6 +11,10 @@ namespace mirutoka::platform {
 
 // Overwrites a secret in memory in a way the compiler may not drop.
 void wipe(std::span<char> secret) noexcept;
+template <typename T>
+void wipe(T* secret, std::size_t count) noexcept {
+    wipe(std::span(reinterpret_cast<char*>(secret), count * sizeof(T)));
+}
 
 // Wipes every block before it goes back to the heap, so that neither growing
 // a secret nor its end leaves a copy behind in freed memory.
@@ -24,7 +28,7 @@ struct WipingAllocator {
 
     [[nodiscard]] T* allocate(std::size_t count) { return std::allocator<T>().allocate(count); }
     void deallocate(T* block, std::size_t count) noexcept {
-        wipe(std::span(reinterpret_cast<char*>(block), count * sizeof(T)));
+        wipe(block, count);
         std::allocator<T>().deallocate(block, count);
     }
 
@@ -54,7 +58,7 @@ public:
     void resize(std::size_t size) { chars_.resize(size); }
     // Empties the text and wipes it at once, not only when its block is freed.
     void clear() noexcept {
-        wipe(std::span(reinterpret_cast<char*>(chars_.data()), chars_.size() * sizeof(Char)));
+        wipe(chars_.data(), chars_.size());
         chars_.clear();
     }
 

@@ -26,6 +26,11 @@ std::string to_utf8(std::wstring_view wide) {
     return utf8;
 }
 
+SecretText secret_utf8(const Secret<wchar_t>& wide) {
+    const std::wstring_view text = wide.view();
+    return utf8_from_utf16({reinterpret_cast<const char16_t*>(text.data()), text.size()});
+}
+
 unsigned legacy_code_page(unsigned ansi_code_page) {
     constexpr unsigned japanese = 932;
     return ansi_code_page == CP_UTF8 ? japanese : ansi_code_page;
@@ -39,7 +44,7 @@ SecretText decode_in_code_page(std::string_view bytes, unsigned code_page) {
     Secret<wchar_t> wide;
     wide.resize(static_cast<std::size_t>(length));
     ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
-    return utf8_from_utf16({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
+    return secret_utf8(wide);
 }
 
 }  // namespace mirutoka::platform

@@ -11,6 +11,9 @@ namespace mirutoka::platform {
 std::wstring to_wide(std::string_view utf8);
 std::string to_utf8(std::wstring_view wide);
 
+// A secret of the system's UTF-16 as UTF-8, with no copy left behind.
+[[nodiscard]] SecretText secret_utf8(const Secret<wchar_t>& wide);
+
 // The code page an unmarked field that is not UTF-8 is read in: the system's
 // ANSI code page, except where that is UTF-8 itself (Windows 10 and 11 can
 // be set so), where the program, which is Japanese, reads CP932.

@@ -119,7 +119,7 @@ platform::SecretText PassWindow::take_typed_text() {
         platform::utf8_from_utf16({QStringView(typed).utf16(), static_cast<std::size_t>(typed.size())});
     Text1->clear();
     if (typed.isDetached())
-        platform::wipe(std::span(reinterpret_cast<char*>(typed.data()), static_cast<std::size_t>(typed.size()) * 2));
+        platform::wipe(typed.data(), static_cast<std::size_t>(typed.size()));
     return text;
 }
 

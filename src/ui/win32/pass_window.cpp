@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "platform/secrets.h"
-#include "platform/utf8.h"
 #include "platform/win32/wide_text.h"
 
 namespace mirutoka::ui::win32 {
@@ -154,7 +153,7 @@ platform::SecretText PassWindow::take_typed_text() {
     typed.resize(static_cast<std::size_t>(::GetWindowTextLengthW(Text1)) + 1);
     typed.resize(static_cast<std::size_t>(::GetWindowTextW(Text1, typed.data(), static_cast<int>(typed.size()))));
     ::SetWindowTextW(Text1, L"");
-    return platform::utf8_from_utf16({reinterpret_cast<const char16_t*>(typed.data()), typed.size()});
+    return platform::secret_utf8(typed);
 }
 
 }  // namespace mirutoka::ui::win32
