@@ -1,5 +1,6 @@
 """Drives PASS with xdotool and reads what the accessibility bus carries, as
-pyatspi shows it: the events every listener gets, and the answers to queries.
+pyatspi shows it: the events every listener gets, the answers to queries, and
+the keys a keystroke listener registered as Orca registers one is handed.
 Every wait is bounded; every program started is ended."""
 import os
 import subprocess
@@ -10,12 +11,14 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-program = sys.argv[1]
+program, plain_field = sys.argv[1:3]
 wait_limit = 30
 typed = "qzjx7!"  # none of these may ever travel on the bus
 prompt = "パスワードが一致しません"
 hint = "Caps Lock がオンになっています"
 events = []
+keys = []  # (pressed, text, keysym, keycode) of each key a keystroke listener got
+listener_delay = 0.0  # how long the listener takes to answer
 passed = failed = 0
 
 
@@ -79,10 +82,10 @@ def carries_typed_text(value):
 class Pass:
     """One run of the program in a folder of its own."""
 
-    def __init__(self):
+    def __init__(self, password_file="himitsu\n/bin/true\n"):
         self.folder = tempfile.mkdtemp()
         with open(os.path.join(self.folder, "PASSWORD.INI"), "w", encoding="utf-8") as file:
-            file.write("himitsu\n/bin/true\n")
+            file.write(password_file)
         self.process = subprocess.Popen([program], cwd=self.folder)
         self.app = pump_until(lambda: application(self.process.pid))
         self.field = pump_until(lambda: find(self.app, pyatspi.ROLE_PASSWORD_TEXT))
@@ -103,11 +106,64 @@ def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "40", *names], check=True, timeout=wait_limit)
 
 
+def xdotool(*arguments):
+    """Runs xdotool while the bus's messages are delivered, so that the
+    keystroke listener answers as it would in a screen reader."""
+    process = subprocess.Popen(["xdotool", *arguments])
+    pump_until(lambda: process.poll() is not None)
+    if process.poll() is None:
+        process.kill()
+    process.wait()
+    pump_until(lambda: False, 0.5)  # the keys still on their way
+
+
 def record(event):
     events.append(event.any_data)
 
 
+def keystroke(event):
+    keys.append((event.type == pyatspi.KEY_PRESSED_EVENT, event.event_string, event.id, event.hw_code))
+    if listener_delay:
+        time.sleep(listener_delay)
+    return False
+
+
+def keycodes_of(characters):
+    """The keycodes whose keysyms type any of `characters` here."""
+    names = {"!": "exclam"}
+    wanted = {names.get(c, c) for c in characters}
+    table = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, check=True).stdout
+    codes = set()
+    for line in table.splitlines():
+        number, _, syms = line.partition("=")
+        if wanted & set(syms.split()):
+            codes.add(int(number.split()[1]))
+    return codes
+
+
+def carries_typed_key(key, keycodes):
+    _, text, keysym, keycode = key
+    return carries_typed_text(text) or keysym in {ord(c) for c in typed} or keycode in keycodes
+
+
 pyatspi.Registry.registerEventListener(record, "object", "window", "focus")
+# As Orca 43 registers its listener: every modifier mask, presses and releases, synchronous.
+pyatspi.Registry.registerKeystrokeListener(keystroke, mask=list(range(256)),
+                                           kind=(pyatspi.KEY_PRESSED_EVENT, pyatspi.KEY_RELEASED_EVENT),
+                                           synchronous=True, preemptive=True)
+
+print("case: a plain field's keys reach the keystroke listener (the control)", flush=True)
+control = subprocess.Popen([plain_field], stdout=subprocess.PIPE, text=True)
+control_field = pump_until(lambda: find(application(control.pid), pyatspi.ROLE_TEXT))
+pump_until(lambda: control_field.getState().contains(pyatspi.STATE_FOCUSED))
+keys.clear()
+xdotool("type", "--delay", "40", "abc")
+check("the listener gets a, b and c", all(any(k[0] and k[1] == c for k in keys) for c in "abc"))
+xdotool("key", "Return")
+try:
+    control.wait(timeout=wait_limit)
+except subprocess.TimeoutExpired:
+    control.kill()
 
 print("case: the field is a password text named after its label", flush=True)
 run = Pass()
@@ -116,7 +172,17 @@ check("the field is named パスワード", run.field is not None and run.field.
 
 print("case: typing and Return send no typed character and answer none", flush=True)
 events.clear()
-subprocess.run(["xdotool", "type", "--delay", "40", typed], check=True, timeout=wait_limit)
+keys.clear()
+xdotool("type", "--delay", "40", typed)
+typed_keycodes = keycodes_of(typed)
+check("the listener was handed a key for each one typed", sum(1 for k in keys if k[0]) >= len(typed))
+check("no key the listener got names a typed character by text, keysym or keycode",
+      not any(carries_typed_key(k, typed_keycodes) for k in keys))
+keys.clear()
+xdotool("keydown", "Insert", "key", "h", "keyup", "Insert")
+check("the screen reader's modifier and a key pressed with it arrive whole",
+      any(k[0] and k[1] == "Insert" for k in keys) and any(k[0] and k[1] == "h" for k in keys))
+xdotool("key", "BackSpace")
 text = run.field.queryText() if run.field else None
 check("the field counts the characters", pump_until(lambda: text.characterCount == len(typed), 5))
 check("the field's text answers no typed character", text is not None and not carries_typed_text(text.getText(0, -1)))
@@ -132,6 +198,15 @@ check("its text reads パスワードが一致しません",
       alert is not None and any(prompt in t for node in [alert, *descendants(alert)] for t in texts_of(node)))
 key("Return")
 check("the program ends once the box is dismissed", pump_until(lambda: run.process.poll() is not None))
+run.end()
+
+print("case: typed order holds while the listener answers late", flush=True)
+listener_delay = 0.08
+run = Pass("himitsu\n/usr/bin/touch started\n")
+xdotool("key", "--delay", "10", *"himitsx", "BackSpace", "u", "Return")
+check("the right password starts the program",
+      pump_until(lambda: os.path.exists(os.path.join(run.folder, "started"))))
+listener_delay = 0.0
 run.end()
 
 print("case: the Caps Lock hint is the field's description while it shows", flush=True)

@@ -3,7 +3,7 @@
 # the accessibility bus, learns of PASS. The bus is set up the way Orca sets
 # it up: a private session bus, at-spi-bus-launcher telling every program that
 # a screen reader runs, the registry started on demand.
-# Usage: accessibility_e2e.sh MIRUTOKA
+# Usage: accessibility_e2e.sh MIRUTOKA PLAIN_FIELD
 set -uo pipefail
 if [ -z "${MIRUTOKA_IN_SESSION_BUS:-}" ]; then
   MIRUTOKA_IN_SESSION_BUS=1 exec timeout 240 dbus-run-session -- bash "$0" "$@"
@@ -14,4 +14,4 @@ require_tools /usr/libexec/at-spi-bus-launcher /usr/bin/python3
 start_x_session
 /usr/libexec/at-spi-bus-launcher --launch-immediately --screen-reader=1 >/dev/null 2>&1 &
 started_pids+=($!)
-timeout 200 /usr/bin/python3 "$(dirname "$0")/accessibility_e2e.py" "$(realpath "$1")"
+timeout 200 /usr/bin/python3 "$(dirname "$0")/accessibility_e2e.py" "$(realpath "$1")" "$(realpath "$2")"

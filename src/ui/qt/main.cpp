@@ -10,6 +10,7 @@
 #include "platform/hardening.h"
 #include "ui/qt/pass_window.h"
 #include "ui/qt/password_accessibility.h"
+#include "ui/qt/password_keys.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/toolkit_start.h"
@@ -23,7 +24,7 @@ int main() {
     // GNOME and double the time to the window; PASS looks the same everywhere.
     QApplication::setDesktopSettingsAware(false);
     mirutoka::ui::qt::ToolkitArguments arguments;
-    QApplication application(arguments.count(), arguments.values());
+    mirutoka::ui::qt::Application application(arguments.count(), arguments.values());
     font_configuration.wait();
     QApplication::setWindowIcon(QIcon(QPixmap(mirutoka_icon_xpm)));
     mirutoka::ui::qt::mask_password_fields_for_accessibility();

@@ -28,6 +28,21 @@ public:
     }
 };
 
+// A field that takes no input method: no key typed into it goes to an input
+// method engine, and it tells the engine nothing, not even where its cursor
+// is (which would give away each key and the password's length). A line edit
+// answers these questions from its own state, and turns
+// WA_InputMethodEnabled back on as it gets the focus, so the answers
+// themselves are what change here.
+class PasswordField final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+        return query == Qt::ImEnabled ? QVariant(false) : QVariant();
+    }
+};
+
 // A fixed dialog frame: title bar, system menu and close box, nothing to
 // minimize or maximize with. A normal window, not a dialog: GNOME keeps a
 // dialog without a parent window on the taskbar whatever it asks for.
@@ -40,7 +55,7 @@ PassWindow::PassWindow(const gate::Services& services)
     : QDialog(nullptr, fixed_dialog_frame),
       services_(services),
       Command1(new QPushButton(this)),
-      Text1(new QLineEdit(this)),
+      Text1(new PasswordField(this)),
       Label1(new QLabel(this)),
       frame_watch_(*this, [this](QMargins frame) { centre_on_screen(frame); }) {
     setObjectName(to_qstring(PASS_name));
@@ -66,7 +81,6 @@ PassWindow::PassWindow(const gate::Services& services)
     masking->setParent(Text1);
     Text1->setStyle(masking);
     Text1->setMaxLength(std::numeric_limits<int>::max());
-    Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
     // Text1 needs no key filter here: a line edit never takes a carriage
     // return into its text (not from Enter, not from Ctrl+M), and it leaves
     // Enter to the default button.

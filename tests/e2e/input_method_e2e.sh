@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Where the keys typed into PASS go while a Japanese input method is on:
+# fcitx5 with Mozc in hiragana, which Qt programs reach through fcitx5's own
+# plugin (QT_IM_MODULE=fcitx) on the session bus. The bus is a private one
+# that starts no services; what goes over it to the input method is read
+# off the bus itself. Mozc refuses to run as root, so fcitx5 runs as nobody.
+# Usage: input_method_e2e.sh MIRUTOKA PLAIN_FIELD SCREENSHOT_DIR
+set -uo pipefail
+source "$(dirname "$0")/e2e_lib.sh" "$3"
+use_program "$(realpath "$1")"
+plain_field=$(realpath "$2")
+require_tools fcitx5 dbus-daemon dbus-monitor dbus-send setpriv xhost
+nobody=65534
+
+start_x_session
+xhost +si:localuser:nobody >/dev/null
+
+# Anyone may connect: the programs under test run as root, fcitx5 as nobody.
+cat > "$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+dbus-daemon --config-file="$work/bus.conf" --nofork >/dev/null 2>&1 &
+started_pids+=($!)
+poll test -S "$work/bus" || { echo "e2e: the session bus did not start" >&2; exit 1; }
+chmod 666 "$work/bus"
+
+# Every call a Qt program makes on its fcitx5 input context.
+dbus-monitor --session "type='method_call',interface='org.fcitx.Fcitx.InputContext1'" >"$work/calls" 2>&1 &
+started_pids+=($!)
+calls_of() { grep -c "member=$1\$" "$work/calls"; }
+has_called() { [ "$(calls_of "$1")" -gt 0 ]; }
+# no_call_in FILE MEMBER...: none of these calls in the calls recorded in FILE.
+no_call_in() {
+  local file=$1 member
+  shift
+  for member in "$@"; do ! grep -q "member=$member\$" "$file" || return 1; done
+}
+
+# Mozc on in hiragana for every new input context: the one input method of
+# the group, active by default.
+home="$work/fcitx-home"
+mkdir -p "$home/.config/fcitx5"
+printf '[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=mozc\n[Groups/0/Items/0]\nName=keyboard-us\n'\
+'[Groups/0/Items/1]\nName=mozc\n[GroupOrder]\n0=Default\n' > "$home/.config/fcitx5/profile"
+printf '[Behavior]\nActiveByDefault=True\nShareInputState=No\n' > "$home/.config/fcitx5/config"
+chown -R "$nobody:$nobody" "$home"
+setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin HOME="$home" \
+  XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" DISPLAY="$DISPLAY" \
+  DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
+  fcitx5 --disable=all --enable=mozc,dbus,dbusfrontend,xcb,keyboard >"$work/fcitx5.log" 2>&1 &
+started_pids+=($!)
+fcitx5_on_bus() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+    string:org.fcitx.Fcitx5 2>/dev/null | grep -q 'boolean true'
+}
+poll fcitx5_on_bus || { echo "e2e: fcitx5 did not start" >&2; cat "$work/fcitx5.log" >&2; exit 1; }
+export QT_IM_MODULE=fcitx
+
+# The control: a plain field of the same toolkit gets kana, so the input
+# method is really there and on.
+new_case a_plain_field_gets_kana_from_mozc
+(cd "$dir" && exec "$plain_field") >"$dir/stdout" 2>"$dir/stderr" &
+pid=$!
+started_pids+=("$pid")
+window=$(wait_for_window "$pid" 'plain field')
+poll is_active "$window"
+check "fcitx5 focuses the plain field" poll has_called FocusIn
+keys_before=$(calls_of ProcessKeyEvent)
+type_text aiu
+press Return Return
+expect_exit 0
+check "the plain field's keys go to fcitx5" test "$(calls_of ProcessKeyEvent)" -gt "$keys_before"
+check "Mozc turns a, i, u into あいう (else the input method was not set up)" grep -qx 'あいう' "$dir/stdout"
+
+new_case the_password_field_tells_the_input_method_nothing
+password_file $'himitsu\n../touch.sh started\n'
+calls_before=$(wc -l <"$work/calls")
+launch
+type_text himitsu
+press Return
+started started
+expect_exit 0
+tail -n +"$((calls_before + 1))" "$work/calls" > "$dir/calls"
+check "no key goes to fcitx5" no_call_in "$dir/calls" ProcessKeyEvent
+check "no cursor place or text goes to fcitx5" \
+  no_call_in "$dir/calls" SetCursorRect SetCursorRectV2 SetSurroundingText SetSurroundingTextPosition
+
+report_and_exit
