@@ -22,6 +22,28 @@ RunTimeError start_error(DWORD error, const std::string& command_line) {
     }
 }
 
+// Where SetDefaultDllDirectories is missing, our DLL directory (System32,
+// which keeps the working folder out) is handed on to every process we start;
+// the started program gets the normal search instead, and we get ours back
+// as soon as it has started.
+class DllDirectoryForOurselves {
+public:
+    DllDirectoryForOurselves() : length_(::GetDllDirectoryW(MAX_PATH, directory_)) {
+        if (is_set()) ::SetDllDirectoryW(nullptr);
+    }
+    DllDirectoryForOurselves(const DllDirectoryForOurselves&) = delete;
+    DllDirectoryForOurselves& operator=(const DllDirectoryForOurselves&) = delete;
+    ~DllDirectoryForOurselves() {
+        if (is_set()) ::SetDllDirectoryW(directory_);
+    }
+
+private:
+    [[nodiscard]] bool is_set() const { return length_ > 0 && length_ < MAX_PATH; }
+
+    wchar_t directory_[MAX_PATH]{};
+    DWORD length_;
+};
+
 }  // namespace
 
 // No application name: Windows splits and searches the command line itself,
@@ -38,6 +60,7 @@ double NativeProgramStart::start(const std::string& command_line) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
+    const DllDirectoryForOurselves dll_directory;
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         throw start_error(::GetLastError(), command_line);
     const UniqueHandle process_handle(process.hProcess);

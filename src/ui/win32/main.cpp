@@ -9,7 +9,7 @@
 #include "ui/win32/win32_message_boxes.h"
 
 // The program takes no arguments: the command line is never looked at.
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     mirutoka::platform::harden_process();
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -24,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
             mirutoka::ui::win32::PassWindow PASS(instance, {files, program_start, message_boxes, error_report});
             message_boxes.own_by(PASS.window());
             error_report.own_by(PASS.window());
-            exit_code = PASS.run(show_command);
+            exit_code = PASS.run();
         },
         error_report);
     return exit_code;

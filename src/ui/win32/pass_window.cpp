@@ -5,10 +5,10 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "platform/secrets.h"
 #include "platform/win32/wide_text.h"
+#include "ui/win32/dialog_template.h"
 
 namespace mirutoka::ui::win32 {
 namespace {
@@ -16,8 +16,23 @@ namespace {
 constexpr wchar_t window_class_name[] = L"PASS";
 constexpr int Label1_id = 100;
 constexpr int Text1_id = 101;
-constexpr int Command1_id = IDOK;  // Enter anywhere arrives as IDOK, the default button's id
+constexpr int Command1_id = IDOK;  // the dialog manager's default button: Enter anywhere presses it
 constexpr int icon_id = 1;
+
+// Label1 comes first so that screen readers name the field after it; only
+// Text1 and Command1 are tab stops, in that order.
+DialogTemplate PASS_template() {
+    DialogTemplate description(window_class_name, platform::to_wide(PASS_title),
+                               PassWindow::PASS_style | DS_MODALFRAME, PassWindow::PASS_extended_style);
+    description.add_control(L"STATIC", platform::to_wide(ui::Label1.text), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                            0, Label1_id);
+    description.add_control(L"EDIT", platform::to_wide(ui::Text1.text),
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                            Text1_id);
+    description.add_control(L"BUTTON", platform::to_wide(ui::Command1.text),
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, Command1_id);
+    return description;
+}
 
 // A password field shows its own balloon when Caps Lock is pressed in it, but
 // not when Caps Lock is already on as it gets the focus: this is that one.
@@ -36,25 +51,26 @@ SIZE PassWindow::client_size(int dots_per_inch) {
 }
 
 PassWindow::PassWindow(HINSTANCE instance, const gate::Services& services)
-    : instance_(instance), services_(services), owner_(create_hidden_owner(instance, PASS_title)) {
-    register_window_class(instance, window_class_name, route_to_object<PassWindow>, icon_id);
-    ::CreateWindowExW(PASS_extended_style, window_class_name, platform::to_wide(PASS_title).c_str(), PASS_style,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_.get(), nullptr, instance, this);
-    if (PASS_ == nullptr || Command1 == nullptr) throw window_error("ウィンドウ");
-    lay_out(window_dpi(PASS_));
+    : services_(services), owner_(create_hidden_owner(instance, PASS_title)) {
+    register_dialog_class(instance, window_class_name, icon_id);
+    const DialogTemplate description = PASS_template();
+    ::CreateDialogIndirectParamW(instance, description.get(), owner_.get(), dialog_procedure,
+                                 reinterpret_cast<LPARAM>(this));
+    if (PASS_ == nullptr) throw window_error("ウィンドウ");
 }
 
 PassWindow::~PassWindow() {
     if (PASS_ != nullptr) ::DestroyWindow(PASS_);
 }
 
-int PassWindow::run(int show_command) {
-    centre_on_screen(PASS_);
-    ::ShowWindow(PASS_, show_command);
-    ::SetFocus(Text1);
+// SetWindowPos shows the window as it is: ShowWindow would take the show
+// state of the shortcut or of `start /max` for the first window shown, and
+// PASS is never maximized or minimized.
+int PassWindow::run() {
+    ::SetWindowPos(PASS_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(PASS_);
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab, Enter and Esc are the dialog manager's: Enter presses the default button.
         if (PASS_ != nullptr && ::IsDialogMessageW(PASS_, &message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
@@ -62,57 +78,55 @@ int PassWindow::run(int show_command) {
     return static_cast<int>(message.wParam);
 }
 
-LRESULT PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
+// No exception goes back into the dialog manager: whatever a handler throws
+// goes to the error report, which ends the process.
+INT_PTR CALLBACK PassWindow::dialog_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) ::SetWindowLongPtrW(window, DWLP_USER, lparam);
+    auto* PASS = reinterpret_cast<PassWindow*>(::GetWindowLongPtrW(window, DWLP_USER));
+    if (PASS == nullptr) return FALSE;
+    if (message == WM_INITDIALOG) PASS->PASS_ = window;
+    INT_PTR result = FALSE;
+    gate::run_event_handler([&] { result = PASS->handle(message, wparam, lparam); }, PASS->services_.error_report);
+    if (message == WM_NCDESTROY) PASS->PASS_ = nullptr;
+    return result;
+}
+
+INT_PTR PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CREATE:
-        create_controls();
-        return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(Command1_id, DC_HASDEFID);
+    case WM_INITDIALOG:
+        initialise(::GetDlgItem(PASS_, Text1_id));
+        return FALSE;  // the focus is set already
     case WM_COMMAND:
         // IDCANCEL (Esc) is left alone: the window has no cancel button.
         if (LOWORD(wparam) == Command1_id && HIWORD(wparam) == BN_CLICKED) {
             gate::Command1_Click(services_, take_typed_text());
-            ::DestroyWindow(PASS_);
+            unload();
         }
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wparam) == WA_INACTIVE && ::IsChild(PASS_, ::GetFocus())) focus_before_deactivation_ = ::GetFocus();
-        return ::DefWindowProcW(PASS_, message, wparam, lparam);
-    case WM_SETFOCUS:
-        // Like a dialog box: the focus goes back to the control that had it, at first Text1.
-        ::SetFocus(focus_before_deactivation_ != nullptr ? focus_before_deactivation_ : Text1);
-        return 0;
+        return TRUE;
+    case WM_CLOSE:  // the close box, Alt+F4, the system menu: no check
+        unload();
+        return TRUE;
     case WM_DPICHANGED:
         lay_out(HIWORD(wparam));
         move_to_suggested_place(PASS_, lparam);
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
+        return TRUE;
     default:
-        return ::DefWindowProcW(PASS_, message, wparam, lparam);
+        return FALSE;
     }
 }
 
-HWND PassWindow::create_control(const wchar_t* window_class, const ControlDescription& description, DWORD style,
-                                DWORD extended_style, int id) {
-    return ::CreateWindowExW(extended_style, window_class, platform::to_wide(description.text).c_str(),
-                             WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, PASS_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-}
-
-// Label1 comes first in z-order so that screen readers name the field after
-// it; the tab order stays Text1, then Command1, as only they are tab stops.
-void PassWindow::create_controls() {
-    Label1 = create_control(L"STATIC", ui::Label1, SS_LEFT | SS_NOPREFIX, 0, Label1_id);
-    Text1 = create_control(L"EDIT", ui::Text1, WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, Text1_id);
-    Command1 = create_control(L"BUTTON", ui::Command1, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, Command1_id);
-    if (Text1 == nullptr || Command1 == nullptr) return;
+void PassWindow::initialise(HWND field) {
+    Label1 = ::GetDlgItem(PASS_, Label1_id);
+    Text1 = field;
+    Command1 = ::GetDlgItem(PASS_, Command1_id);
     ::SendMessageW(Text1, EM_SETPASSWORDCHAR, static_cast<WPARAM>(Text1_password_character), 0);
     ::SendMessageW(Text1, EM_SETLIMITTEXT, 0, 0);  // 0 lifts the limit to the most the control holds
     ::ImmAssociateContextEx(Text1, nullptr, 0);    // no input method: the field takes the keys as typed
-    ::SetWindowSubclass(Text1, Text1_procedure, 0, 0);
+    ::SetWindowSubclass(Text1, Text1_procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    keep_own_layout_on_dpi_change(PASS_);
+    lay_out(window_dpi(PASS_));
+    centre_on_screen(PASS_);
+    ::SetFocus(Text1);
 }
 
 // The font in use is deleted only once every control has the new one.
@@ -132,8 +146,14 @@ void PassWindow::lay_out(int dots_per_inch) {
     set_client_size(PASS_, client_size(dots_per_inch), PASS_style, PASS_extended_style, dots_per_inch);
 }
 
+// Unloading the only window ends the message loop, and so the program.
+void PassWindow::unload() {
+    ::DestroyWindow(PASS_);
+    ::PostQuitMessage(0);
+}
+
 LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                             UINT_PTR subclass, DWORD_PTR) {
+                                             UINT_PTR subclass, DWORD_PTR data) {
     if (message == WM_CHAR) {
         auto KeyAscii = static_cast<std::int16_t>(wparam);
         Text1_KeyPress(KeyAscii);
@@ -142,7 +162,10 @@ LRESULT CALLBACK PassWindow::Text1_procedure(HWND window, UINT message, WPARAM w
     }
     if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, Text1_procedure, subclass);
     const LRESULT result = ::DefSubclassProc(window, message, wparam, lparam);
-    if (message == WM_SETFOCUS) show_caps_lock_balloon_if_on(window);
+    if (message == WM_SETFOCUS) {
+        auto* PASS = reinterpret_cast<PassWindow*>(data);
+        gate::run_event_handler([&] { show_caps_lock_balloon_if_on(window); }, PASS->services_.error_report);
+    }
     return result;
 }
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "gate/ok_action.h"
 #include "platform/secrets.h"
 #include "ui/pass_window.h"
@@ -11,18 +9,23 @@
 
 namespace mirutoka::ui::win32 {
 
-// The password window: a masked field and an OK button on one row. It only
-// shows and collects; the OK action decides. PASS is owned by a hidden window,
-// which keeps it off the taskbar as classic Windows programs do.
+// The password window: a masked field and an OK button on one row, as a
+// dialog whose window class is PASS. It only shows and collects; the OK
+// action decides. The dialog manager moves the focus, presses the default
+// button on Enter and puts the focus back where it was when PASS is
+// activated again. PASS is owned by a hidden window, which keeps it off the
+// taskbar as classic Windows programs do.
 class PassWindow {
 public:
+    // Makes PASS, laid out and centred at its own DPI, not yet shown.
     PassWindow(HINSTANCE instance, const gate::Services& services);
     PassWindow(const PassWindow&) = delete;
     PassWindow& operator=(const PassWindow&) = delete;
     ~PassWindow();
 
-    // Shows PASS centred on the screen and runs the message loop until it is unloaded.
-    int run(int show_command);
+    // Shows PASS as a normal window, whatever show state the program was
+    // started with, and runs the message loop until PASS is unloaded.
+    int run();
 
     [[nodiscard]] HWND window() const noexcept { return PASS_; }
 
@@ -33,26 +36,22 @@ public:
     static SIZE client_size(int dots_per_inch);
 
 private:
-    friend LRESULT CALLBACK route_to_object<PassWindow>(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) noexcept { PASS_ = window; }
-    LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+    static INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK Text1_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                             UINT_PTR subclass, DWORD_PTR data);
 
-    HWND create_control(const wchar_t* window_class, const ControlDescription& description, DWORD style,
-                        DWORD extended_style, int id);
-    void create_controls();
+    INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
+    void initialise(HWND window);
     void lay_out(int dots_per_inch);
+    void unload();
     platform::SecretText take_typed_text();
 
-    HINSTANCE instance_;
     gate::Services services_;
     UniqueWindow owner_;
     HWND PASS_ = nullptr;
     HWND Label1 = nullptr;
     HWND Text1 = nullptr;
     HWND Command1 = nullptr;
-    HWND focus_before_deactivation_ = nullptr;
     UniqueFont font_;
 };
 

@@ -30,15 +30,15 @@ platform::RunTimeError window_error(const char* what) {
     return platform::run_time_error(platform::Failure::NotCreated, what, "エラー " + std::to_string(::GetLastError()));
 }
 
-void register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int icon_id) {
+void register_dialog_class(HINSTANCE instance, const wchar_t* name, int icon_id) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = procedure;
+    window_class.lpfnWndProc = ::DefDlgProcW;
+    window_class.cbWndExtra = DLGWINDOWEXTRA;
     window_class.hInstance = instance;
     window_class.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(icon_id));
     window_class.hIconSm = window_class.hIcon;
     window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     window_class.lpszClassName = name;
     if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw window_error("ウィンドウクラス");
@@ -47,6 +47,13 @@ void register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc
 UniqueWindow create_hidden_owner(HINSTANCE instance, std::string_view title) {
     return UniqueWindow(::CreateWindowExW(0, L"STATIC", platform::to_wide(title).c_str(), WS_POPUP, 0, 0, 0, 0,
                                           nullptr, nullptr, instance, nullptr));
+}
+
+void keep_own_layout_on_dpi_change(HWND dialog) {
+    using SetBehavior = BOOL WINAPI(HWND, DWORD, DWORD);
+    constexpr DWORD disable_all = 1;  // DDC_DISABLE_ALL, which mingw-w64's headers may lack
+    if (auto* set_behavior = platform::system_function<SetBehavior>(L"user32.dll", "SetDialogDpiChangeBehavior"))
+        set_behavior(dialog, disable_all, disable_all);
 }
 
 int window_dpi(HWND window) {

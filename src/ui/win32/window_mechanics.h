@@ -45,32 +45,17 @@ private:
 // A window that could not be made, with the system's reason.
 platform::RunTimeError window_error(const char* what);
 
-void register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int icon_id);
+// A dialog class of our own name, with the program's icon, for a dialog
+// template to name.
+void register_dialog_class(HINSTANCE instance, const wchar_t* name, int icon_id);
 
 // A hidden window to own a top-level one: an owned window gets no taskbar
 // button, as with classic Windows programs.
 UniqueWindow create_hidden_owner(HINSTANCE instance, std::string_view title);
 
-// Hands a window's messages to `object.handle`, where `object` is the
-// creation parameter of CreateWindowExW. It is kept with the window
-// (GWLP_USERDATA) and told the window's handle through `object.attach`, as
-// the window is made and again, with nullptr, once it is gone.
-template <typename Object>
-LRESULT CALLBACK route_to_object(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<Object*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        created->attach(window);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* object = reinterpret_cast<Object*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (object == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
-    const LRESULT result = object->handle(message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        object->attach(nullptr);
-    }
-    return result;
-}
+// Where the dialog manager would scale a dialog from its template on a DPI
+// change (Windows 10 1703 on), the dialog lays itself out instead.
+void keep_own_layout_on_dpi_change(HWND dialog);
 
 // The window's DPI: its monitor's from Windows 10 on, the system's before.
 int window_dpi(HWND window);

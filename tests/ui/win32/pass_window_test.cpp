@@ -11,6 +11,7 @@
 
 #include "gate/ok_action.h"
 #include "support/fakes.h"
+#include "ui/win32/failing_allocation.h"
 #include "ui/win32/win32_message_boxes.h"
 
 namespace mirutoka::ui::win32 {
@@ -63,6 +64,46 @@ TEST_F(PassWindowTest, MessageBoxesAreOwnedByPassAndDisableIt) {
     EXPECT_EQ(seen.owner, PASS.window());
     EXPECT_FALSE(seen.owner_enabled);
     EXPECT_TRUE(::IsWindowEnabled(PASS.window()));
+}
+
+// An error in a handler goes to the error report, which ends the process;
+// it never unwinds through the dialog manager's frames.
+TEST_F(PassWindowTest, AnErrorInAHandlerGoesToTheReport) {
+    fail_next_allocation(true);  // taking the typed text is the first thing OK does
+    ::SendMessageW(PASS.window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    fail_next_allocation(false);
+    ASSERT_EQ(error_report.reported.size(), 1U);
+    EXPECT_EQ(error_report.reported[0].number(), platform::run_time_error(platform::Failure::OutOfMemory).number());
+    EXPECT_TRUE(files.contents.empty() && program_start.started.empty());
+}
+
+// Keeps one control class from being created, as when the system is out of resources.
+struct RefuseToCreate {
+    static inline const wchar_t* refused = nullptr;
+
+    static LRESULT CALLBACK on_create(int code, WPARAM wparam, LPARAM lparam) {
+        wchar_t class_name[16]{};
+        if (code == HCBT_CREATEWND && ::GetClassNameW(reinterpret_cast<HWND>(wparam), class_name, 16) != 0 &&
+            std::wstring_view(class_name) == refused)
+            return 1;
+        return ::CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+};
+
+// When PASS cannot be made, the error is thrown to the report, and nothing
+// has ended the message loop: the report's box stays up until it is read.
+TEST(PassWindowCreation, FailsWithAnErrorAndLeavesTheLoopRunning) {
+    FakeFiles files;
+    FakeProgramStart program_start;
+    Win32MessageBoxes message_boxes;
+    FakeErrorReport error_report;
+    RefuseToCreate::refused = L"Edit";
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseToCreate::on_create, nullptr, ::GetCurrentThreadId());
+    EXPECT_THROW(PassWindow(::GetModuleHandleW(nullptr), {files, program_start, message_boxes, error_report}),
+                 platform::RunTimeError);
+    ::UnhookWindowsHookEx(hook);
+    MSG message{};
+    EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 // Every character that reaches the edit control itself, beneath the
