@@ -1,6 +1,7 @@
 #include "platform/utf8.h"
 
 #include <cstddef>
+#include <cwchar>
 
 namespace mirutoka::platform {
 namespace {
@@ -45,17 +46,25 @@ bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
-SecretText utf8_from_utf16(std::u16string_view utf16) {
+template <typename Unit>
+SecretText utf8_from_utf16(std::basic_string_view<Unit> utf16) {
+    static_assert(sizeof(Unit) == 2, "UTF-16 code units");
+    const auto unit = [&utf16](std::size_t i) { return static_cast<char32_t>(static_cast<char16_t>(utf16[i])); };
     SecretText text;
     for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t code_point = utf16[i];
-        if (is_high_surrogate(code_point) && i + 1 < utf16.size() && is_low_surrogate(utf16[i + 1]))
-            code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (utf16[++i] - 0xDC00U);
+        char32_t code_point = unit(i);
+        if (is_high_surrogate(code_point) && i + 1 < utf16.size() && is_low_surrogate(unit(i + 1)))
+            code_point = 0x10000 + ((code_point - 0xD800) << 10U) + (unit(++i) - 0xDC00U);
         else if (is_surrogate(code_point))
             code_point = 0xFFFD;
         append_utf8(text, code_point);
     }
     return text;
 }
+
+template SecretText utf8_from_utf16(std::u16string_view utf16);
+#if WCHAR_MAX == 0xFFFF
+template SecretText utf8_from_utf16(std::wstring_view utf16);
+#endif
 
 }  // namespace mirutoka::platform

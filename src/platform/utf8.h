@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cwchar>
 #include <string_view>
 
 #include "platform/secrets.h"
@@ -35,6 +36,13 @@ void append_utf8(Text& text, char32_t code_point) {
 
 // The UTF-8 of a toolkit's or the system's UTF-16 text, with no copy on the
 // way; an unpaired surrogate becomes U+FFFD, as the toolkits turn it too.
-[[nodiscard]] SecretText utf8_from_utf16(std::u16string_view utf16);
+// The text comes as Qt hands it (char16_t) or as Windows does (wchar_t), each
+// read as its own type.
+template <typename Unit>
+[[nodiscard]] SecretText utf8_from_utf16(std::basic_string_view<Unit> utf16);
+extern template SecretText utf8_from_utf16(std::u16string_view utf16);
+#if WCHAR_MAX == 0xFFFF
+extern template SecretText utf8_from_utf16(std::wstring_view utf16);
+#endif
 
 }  // namespace mirutoka::platform

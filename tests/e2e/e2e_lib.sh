@@ -28,7 +28,6 @@ chmod 755 "$work" "$work/touch.sh"
 # How this session tells PASS windows apart: by process (X11) or, under
 # Wine, where the window's process is not the one started, by title alone.
 window_pid_known=yes
-click_into_field=no
 # How many pixels the frame may be off the centre, beyond the half pixel an
 # odd size leaves.
 centring_slack=0
@@ -38,13 +37,13 @@ use_program() { program=("$@"); }
 
 # The Windows build: Wine's loader from MIRUTOKA_WINE (the one that matches
 # the build's word size), on a Japanese system, in this X session. Under Wine
-# the window's process is not the one started, and with openbox the X focus
-# now and then reaches the frame but not the edit control, so the tests put
-# the caret in the field as a user would.
+# the window's process is not the one started, and the X side of PASS says
+# nothing of the Windows focus, so pass_state.exe (MIRUTOKA_PASS_STATE) asks
+# Windows itself.
 start_wine_session() {
   wine=${MIRUTOKA_WINE:?the Wine loader to use}
+  pass_state=${MIRUTOKA_PASS_STATE:?pass_state.exe}
   window_pid_known=no
-  click_into_field=yes
   # The program centres its Windows frame; the frame the window manager
   # draws stands in for it, and Wine 10 places that one up to 3 pixels off.
   centring_slack=3
@@ -60,6 +59,11 @@ start_wine_session() {
   # desktop; that start goes first, bounded, and not in a case's time.
   timeout 60 "$wine" cmd /c exit >/dev/null 2>&1
 }
+
+# What Windows says of PASS (see pass_state.cpp), or nothing without a PASS.
+windows_pass_state() { timeout 20 "$wine" "$pass_state" 2>/dev/null; }
+# PASS is the active window and the caret is in Text1: keys typed now reach the field.
+field_has_the_focus() { windows_pass_state | grep -q 'active=1 focus=Edit '; }
 
 # Prints the id of the viewable window of process $1 whose title is exactly
 # $2. Under Wine the window's process is not the one we started,
@@ -79,8 +83,10 @@ find_window() {
 
 has_window() { [ -n "$(find_window "$1" "$2")" ]; }
 no_window_titled() { ! has_window any "$1"; }
-# Wine starts a program in a new process of its own: none of the last case's may be left.
-no_windows_program_running() { ! pgrep -f '^[^ ]*(mirutoka|touch_marker)\.exe' >/dev/null; }
+# Wine starts a program in a new process of its own: none of the last case's
+# may be left, nor the console window a console program brought with it,
+# which would take the foreground from the next PASS.
+no_windows_program_running() { ! pgrep -f '^[^ ]*(mirutoka|touch_marker|conhost|cmd)\.exe' >/dev/null; }
 
 wait_for_window() {
   local window=""
@@ -117,7 +123,6 @@ check() {
   else
     failed=$((failed + 1))
     echo "FAIL: $current_case: $description" >&2
-    note_wine_start_hang
     # What was on the screen, running and written, for whoever reads the log later.
     local evidence="$screenshots/failed-$current_case-$failed"
     screenshot "$evidence.png"
@@ -126,49 +131,10 @@ check() {
   fi
 }
 
-# Wine 8 now and then leaves a process hanging at a process start: PASS is
-# gone, mirutoka.exe lives on with every thread waiting on a pipe (to the
-# Wine server), and the protected program never starts. A failure in that
-# state is Wine's: it is named as such, the process is ended so that the next
-# case can start, and a run whose every failing case was one ends with 75,
-# which run_once_more_after_wine_hang takes as its one reason to run again.
-failing_cases=()
-wine_hang_cases=()
-is_wine_start_hang() {
-  [ "$window_pid_known" = no ] && no_window_titled "$title" || return 1
-  local pids waits
-  pids=$(pgrep -f '^[^ ]*mirutoka\.exe') || return 1
-  waits=$(for p in $pids; do ps -L -o wchan:32= -p "$p"; done | sort -u)
-  [ -n "$waits" ] && ! grep -qv 'pipe_read' <<<"$waits"
-}
-note_wine_start_hang() {
-  [[ " ${failing_cases[*]} " == *" $current_case "* ]] || failing_cases+=("$current_case")
-  [[ " ${wine_hang_cases[*]} " == *" $current_case "* ]] && return
-  is_wine_start_hang || return
-  wine_hang_cases+=("$current_case")
-  echo "e2e: $current_case: Wine left mirutoka.exe hanging at a process start (PASS gone, every thread waiting on a pipe, nothing started)" >&2
-  pkill -f '^[^ ]*(mirutoka|touch_marker)\.exe'
-}
-
 report_and_exit() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ] && exit 0
-  [ "${#wine_hang_cases[@]}" -eq "${#failing_cases[@]}" ] && exit 75
   exit 1
-}
-
-# run_once_more_after_wine_hang "$0" "$@", first thing in a Windows suite:
-# runs the suite, and once more only when it ended in the Wine hang above.
-run_once_more_after_wine_hang() {
-  [ -n "${MIRUTOKA_E2E_ATTEMPT:-}" ] && return
-  local status=0
-  MIRUTOKA_E2E_ATTEMPT=1 bash "$@" || status=$?
-  if [ "$status" -eq 75 ]; then
-    echo "e2e: running the suite once more, for the Wine hang above"
-    MIRUTOKA_E2E_ATTEMPT=2 bash "$@"
-    status=$?
-  fi
-  exit "$status"
 }
 
 title='ミルトカ'
@@ -202,7 +168,8 @@ start_program() {
   started_pids+=("$pid")
 }
 
-# launch [ARGUMENT...]: starts the program and waits for PASS to be active.
+# launch [ARGUMENT...]: starts the program and waits for PASS to be active
+# with the caret in its field.
 launch() {
   # Where windows are told apart by title alone (Wine), the last case's
   # window must be gone first, or it would be taken for this one.
@@ -214,11 +181,8 @@ launch() {
   window=$(wait_for_window "$pid" "$title")
   check "the window appears" test -n "$window"
   poll is_active "$window"
-  if [ "$click_into_field" = yes ]; then
-    xdotool mousemove --window "$window" "$text1_x" "$text1_y" click 1
-    # Wine and the window manager both act on the click and pass the focus
-    # between them; keys typed in the meantime are lost (seen: 3 of 7).
-    sleep 0.5
+  if [ "$window_pid_known" = no ]; then
+    check "the caret is in the field" poll field_has_the_focus
   fi
 }
 

@@ -5,9 +5,9 @@
 set -uo pipefail
 touch_marker=$(realpath "$2")
 source "$(dirname "$0")/e2e_lib.sh" "$3"
-run_once_more_after_wine_hang "$0" "$@"
 start_wine_session
-use_program "$wine" "$(realpath "$1")"
+exe=$(realpath "$1")
+use_program "$wine" "$exe"
 
 # touch_marker.exe stands in for the protected program: it leaves the file its argument names.
 mkdir -p "$work/My Game"
@@ -46,6 +46,31 @@ for encoding in cp932 utf8_without_bom utf8_with_bom; do
   started '開始'
   expect_exit 0
 done
+
+# A shortcut set to maximized or minimized, or `start /max`, asks the first
+# window for that show state: PASS shows as designed all the same.
+for show in max min; do
+  new_case "start_${show}_shows_the_designed_window"
+  password_file $'himitsu\r\n..\\My Game\\touch_marker.exe started\r\n'
+  use_program "$wine" start /wait "/$show" /d "$("$wine" winepath -w "$dir" 2>/dev/null)" /unix "$exe"
+  launch
+  check "PASS is shown, neither maximized nor minimized, at the designed size" \
+    grep -q "visible=1 zoomed=0 iconic=0 active=1 focus=Edit client=${client_width}x${client_height}\$" \
+    <(windows_pass_state)
+  type_text himitsu
+  press Return
+  started started
+  expect_exit 0
+done
+use_program "$wine" "$exe"
+
+# Windows hands a batch file to cmd.exe, which then reads the whole command
+# line: the protected program may be one all the same, as older files rely on.
+new_case batch_file_runs_through_cmd
+printf '@echo off\r\ntype nul > "%%~1"\r\n' > "$dir/game.cmd"
+password_file $'himitsu\r\ngame.cmd started & game.cmd %OS%\r\n'
+right_password_starts
+check "cmd.exe reads & and %...% in it" wait_for_file "$dir/Windows_NT"
 
 shared_cases $'\r\n' '..\My Game\touch_marker.exe started'
 

@@ -6,7 +6,6 @@ set -uo pipefail
 build=$(realpath "$1")
 touch_marker=$(realpath "$2")
 source "$(dirname "$0")/../e2e/e2e_lib.sh" "$build/e2e-screenshots"
-run_once_more_after_wine_hang "$0" "$@"
 
 package=$(cd "$build" && cpack -G ZIP 2>&1 | sed -n 's/.*package: \(.*\.zip\) generated.*/\1/p')
 check "cpack builds the .zip" test -f "$package"

@@ -27,8 +27,7 @@ std::string to_utf8(std::wstring_view wide) {
 }
 
 SecretText secret_utf8(const Secret<wchar_t>& wide) {
-    const std::wstring_view text = wide.view();
-    return utf8_from_utf16({reinterpret_cast<const char16_t*>(text.data()), text.size()});
+    return utf8_from_utf16(wide.view());
 }
 
 unsigned legacy_code_page(unsigned ansi_code_page) {

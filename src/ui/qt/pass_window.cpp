@@ -130,7 +130,7 @@ void PassWindow::centre_on_screen(QMargins frame) {
 platform::SecretText PassWindow::take_typed_text() {
     QString typed = Text1->text();
     platform::SecretText text =
-        platform::utf8_from_utf16({QStringView(typed).utf16(), static_cast<std::size_t>(typed.size())});
+        platform::utf8_from_utf16(std::u16string_view(QStringView(typed).utf16(), static_cast<std::size_t>(typed.size())));
     Text1->clear();
     if (typed.isDetached())
         platform::wipe(typed.data(), static_cast<std::size_t>(typed.size()));
