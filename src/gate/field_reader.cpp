@@ -52,15 +52,27 @@ SecretText FieldReader::read_quoted() {
 }
 
 // An unquoted field runs to the next delimiter; blanks at its end are not part
-// of it, and a quote inside it is an ordinary character.
+// of it, and a quote inside it is an ordinary character. Blanks are held back
+// until text follows them, so the length limit counts the value alone; those
+// past the limit are only counted, as any text after them is too long anyway.
 SecretText FieldReader::read_unquoted() {
     SecretText value;
+    SecretText blanks;
+    bool blanks_past_the_limit = false;
     for (std::optional<char> c = peek(); c && !is_delimiter(*c); c = peek()) {
-        append(value, *c);
+        if (!is_blank(*c)) {
+            if (blanks_past_the_limit) throw run_time_error(Failure::FieldTooLong);
+            for (const char blank : blanks.view()) append(value, blank);
+            blanks.clear();
+            append(value, *c);
+        } else if (value.size() + blanks.size() < max_field_length) {
+            blanks.push_back(*c);
+        } else {
+            blanks_past_the_limit = true;
+        }
         advance();
     }
     skip_to_next_field();
-    while (!value.empty() && is_blank(value.back())) value.pop_back();
     return value;
 }
 

@@ -58,6 +58,9 @@ const std::vector<SyntaxCase> syntax_cases = {
     {"code_page_text_goes_to_the_platform", "\x83\x70\x83\x58,cmd", {"legacy:\x83\x70\x83\x58", "cmd"}},
     {"each_unmarked_field_decided_on_its_own", "パス,\x83\x70", {"パス", "legacy:\x83\x70"}},
     {"legacy_text_that_happens_to_be_utf8", "\xC3\xBD,cmd", {"\xC3\xBD", "cmd"}},
+    // The limit counts the value, not the blanks dropped after it.
+    {"trailing_blanks_past_the_limit_dropped", "a" + std::string(65'536, ' ') + ",cmd", {"a", "cmd"}},
+    {"value_at_the_limit_then_blanks", std::string(65'536, 'a') + " \t,cmd", {std::string(65'536, 'a'), "cmd"}},
     {"utf16le_bom", "\xFF\xFEp\0w\0,\0c\0m\0d\0\r\0\n\0"s, {"pw", "cmd"}},
     {"utf16be_japanese", "\xFE\xFF\x30\xD1\x30\xB9\0,\0x"s, {"パス", "x"}},
     {"utf16_surrogate_pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {"\U0001F600"}},
@@ -102,6 +105,7 @@ const std::vector<BrokenCase> broken_cases = {
     // The README promises 64 KiB, so the cases count it out rather than trust the constant.
     {"field_one_byte_too_long", std::string(65'537, 'a'), 0, ErrorNumber::StringTooLong},
     {"quoted_field_too_long", "pw,\"" + std::string(65'537, ' '), 1, ErrorNumber::StringTooLong},
+    {"inner_blanks_past_the_limit", "a" + std::string(65'536, ' ') + "b", 0, ErrorNumber::StringTooLong},
 };
 
 class BrokenFile : public ::testing::TestWithParam<BrokenCase> {};

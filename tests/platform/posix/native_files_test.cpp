@@ -91,6 +91,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnmarkedText,
                                            UnmarkedCase{"trail_byte_is_backslash", "\x83\x5C", "ソ"},
                                            UnmarkedCase{"half_width_kana", "\xB1\xB2\xB3", "ｱｲｳ"},
                                            UnmarkedCase{"nec_special", "\x87\x40", "①"},
+                                           // As Windows' code page 932 reads them; 0x80 after a lead byte is a trail byte.
+                                           UnmarkedCase{"windows_only_single_bytes", "a\x80\xA0\xFD\xFE\xFFz",
+                                                        "a\u0080\uF8F0\uF8F1\uF8F2\uF8F3z"},
+                                           UnmarkedCase{"trail_byte_0x80", "\x81\x80\xFF", "÷\uF8F3"},
                                            UnmarkedCase{"lead_byte_alone", "\x83", ""},
                                            UnmarkedCase{"lead_byte_then_blank", "\x83 ", ""}),
                          testing::CaseName());
