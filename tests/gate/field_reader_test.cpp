@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/case_name.h"
@@ -151,6 +155,23 @@ TEST(FieldReader, StopsReadingAnEndlessFieldAtTheLimit) {
     FieldReader reader(file, files);
     EXPECT_THROW(reader.read_field(), RunTimeError);
     EXPECT_LT(file.bytes_read, max_field_length + 8192);
+}
+
+// What the reader still holds of the file (here all after the first field)
+// is wiped as it goes: its storage is looked at once it is gone.
+TEST(FieldReader, WipesWhatItStillHoldsAsItGoes) {
+    FakeFiles files;
+    MemoryFile file("pw,left-in-the-buffer\n", 4096);
+    alignas(FieldReader) std::array<std::byte, sizeof(FieldReader)> storage{};
+    const auto held = [&storage] {
+        return std::string_view(reinterpret_cast<const char*>(storage.data()), storage.size()).find("left-in") !=
+               std::string_view::npos;
+    };
+    FieldReader* reader = std::construct_at(reinterpret_cast<FieldReader*>(storage.data()), file, files);
+    EXPECT_EQ(reader->read_field(), "pw");
+    ASSERT_TRUE(held()) << "the rest of the file is in the reader's own buffer";
+    std::destroy_at(reader);
+    EXPECT_FALSE(held());
 }
 
 }  // namespace

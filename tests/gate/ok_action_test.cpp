@@ -16,6 +16,7 @@ namespace {
 using platform::ErrorNumber;
 using platform::RunTimeError;
 using namespace mirutoka::testing;
+using namespace std::string_literals;
 
 // What one press of OK did, as the user and the machine see it.
 struct Outcome {
@@ -66,6 +67,8 @@ const std::vector<CheckCase> check_cases = {
     {"unquoted_leading_blanks_not_stored", "  secret\ngame", "  secret", ""},
     {"full_width_differs_from_half_width", "ＰＷ\ngame", "PW", ""},
     {"typed_prefix_is_not_enough", "secret\ngame", "secre", ""},
+    {"stored_nul_after_the_typed_text_counts", "secret\0\ngame"s, "secret", ""},
+    {"typed_nul_after_the_stored_text_counts", "secret\ngame", "secret\0"s, ""},
     {"typed_asterisks_are_not_the_password", "secret\ngame", "******", ""},
     {"field_two_unread_on_mismatch", "secret", "guess", ""},
     {"empty_typed_against_password", "secret\ngame", "", ""},

@@ -3,6 +3,7 @@
 // a few seconds and a bounded amount of memory, and nothing starts unless the
 // password matched. Each row runs in a child of its own, under an alarm.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -207,6 +208,13 @@ const rlimit core_limit_before_main = [] {
 // starts gets the core-file limit the process was started with, not that.
 TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWith) {
     harden_process();
+    // A blocked and an ignored signal would go along to the program, as
+    // neither a normal start from a desktop nor a shell hands on.
+    sigset_t user1;
+    ::sigemptyset(&user1);
+    ::sigaddset(&user1, SIGUSR1);
+    ::sigprocmask(SIG_BLOCK, &user1, nullptr);
+    ::signal(SIGUSR2, SIG_IGN);
     const testing::TempDir dir;
     const testing::ScopedWorkingDirectory in_dir(dir.path());
     write("himitsu\n"s + INHERIT_PROBE + " inherited.txt\n");
@@ -219,10 +227,11 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     std::string report;
     std::getline(std::ifstream(dir.path() / "inherited.txt"), report);
     EXPECT_EQ(report, "descriptors=0,1,2 session_leader=1 core=" + std::to_string(core_limit_before_main.rlim_cur) +
-                          "/" + std::to_string(core_limit_before_main.rlim_max));
+                          "/" + std::to_string(core_limit_before_main.rlim_max) + " blocked=[] ignored=[]");
     rlimit own{};
     ::getrlimit(RLIMIT_CORE, &own);
     EXPECT_EQ(own.rlim_cur, 0U);
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 0) << "no core dump, and no other process of the user reads our memory";
 }
 
 }  // namespace
