@@ -28,14 +28,17 @@ poll() {
   done
 }
 
-# start_x_session [no-window-manager]
+# start_x_session [no-window-manager]: Xvfb takes a free display number
+# itself and tells it, so sessions started side by side never share one.
 start_x_session() {
   require_tools Xvfb openbox xdotool xprop xwininfo xmodmap import
-  local number=90
-  while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
-  export DISPLAY=":$number"
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
   started_pids+=($!)
+  poll test -s "$number_file" || { echo "x_session: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -n 1 "$number_file")"
+  rm -f "$number_file"
   poll xprop -root >/dev/null 2>&1 || { echo "x_session: Xvfb did not start" >&2; exit 1; }
   [ "${1:-}" = no-window-manager ] && return
   openbox --sm-disable >/dev/null 2>&1 &

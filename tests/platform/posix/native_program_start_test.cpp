@@ -54,12 +54,15 @@ TEST_P(CannotStart, RaisesAndStartsNothing) {
     EXPECT_FALSE(fs::exists(dir.path() / "marker"));
 }
 
-// Directories, files without the right to run and scripts without an
-// interpreter line are rows of the bad-input table.
+// Each would leave `marker` if it started: a name without a slash is looked
+// for along PATH only, never in the working folder, and a command line that
+// cannot be split is not guessed at. Directories, files without the right to
+// run and scripts without an interpreter line are rows of the bad-input table.
 INSTANTIATE_TEST_SUITE_P(Cases, CannotStart,
-                         ::testing::Values(StartFailure{"missing_on_path", "mirutoka-no-such-program --x",
+                         ::testing::Values(StartFailure{"working_folder_is_not_on_path", "touch.sh marker",
                                                         ErrorNumber::FileNotFound},
-                                           StartFailure{"unclosed_double_quote", "./touch.sh \"x", ErrorNumber::InvalidArgument}),
+                                           StartFailure{"unclosed_double_quote", "./touch.sh marker \"x",
+                                                        ErrorNumber::InvalidArgument}),
                          testing::CaseName());
 
 // Unquoted, so that a shell would run the substitution and the command after ';'.

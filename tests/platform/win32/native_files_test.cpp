@@ -49,6 +49,17 @@ INSTANTIATE_TEST_SUITE_P(
                                 1}),
     testing::CaseName());
 
+// The folder above fails to open at all; a device opens, and only the check
+// that the handle is a file on disk keeps it from being read as the password file.
+TEST(OpenForInput, RefusesADevice) {
+    try {
+        (void)NativeFiles().open_for_input("NUL");
+        FAIL() << "the null device was opened for reading";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.number(), run_time_error(Failure::NotRegularFile).number()) << error.description();
+    }
+}
+
 struct HolderCase {
     const char* name;
     DWORD access;

@@ -35,9 +35,18 @@ struct BoxSeen {
     bool owner_enabled = true;
 };
 
+BOOL CALLBACK dismiss_box(HWND window, LPARAM) {
+    wchar_t class_name[8]{};
+    if (::GetClassNameW(window, class_name, 8) != 0 && std::wstring_view(class_name) == L"#32770")
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
 // Waits for the box titled `title`, notes who owns it, then dismisses it.
-void watch_box(const wchar_t* title, BoxSeen& seen) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
+// Whatever happens, any box of `thread` is dismissed within 30 s, so that
+// the test fails rather than waits for a box that nobody closes.
+void watch_box(const wchar_t* title, DWORD thread, BoxSeen& seen) {
+    for (int attempt = 0; attempt < 3000; ++attempt) {
         if (const HWND box = ::FindWindowW(L"#32770", title)) {
             seen.owner = ::GetWindow(box, GW_OWNER);
             seen.owner_enabled = ::IsWindowEnabled(seen.owner) != FALSE;
@@ -46,6 +55,7 @@ void watch_box(const wchar_t* title, BoxSeen& seen) {
         }
         ::Sleep(10);
     }
+    ::EnumThreadWindows(thread, dismiss_box, 0);
 }
 
 // Even when another window is active, a box belongs to PASS, which is
@@ -58,7 +68,7 @@ TEST_F(PassWindowTest, MessageBoxesAreOwnedByPassAndDisableIt) {
     ::SetActiveWindow(other.get());
 
     BoxSeen seen;
-    std::thread watcher(watch_box, L"パスワード不一致", std::ref(seen));
+    std::thread watcher(watch_box, L"パスワード不一致", ::GetCurrentThreadId(), std::ref(seen));
     message_boxes.show(gate::M2);
     watcher.join();
     EXPECT_EQ(seen.owner, PASS.window());
