@@ -57,19 +57,23 @@ void add_fallbacks(const char* font, std::vector<FcPattern*>& faces, std::set<Fc
 // in the session's language: tens. With the same rules and only those faces
 // fontconfig gives Qt the very same matches; and as the lists keep every face
 // that adds characters, any text, a path in any script included, still
-// finds its glyphs. The configuration is this process's alone: a program it
-// starts reads its own.
-void keep_only_the_faces_the_window_can_use() {
-    FcFontSet* installed = FcConfigGetFonts(nullptr, FcSetSystem);
-    if (installed == nullptr) return;
+// finds its glyphs.
+std::vector<FcPattern*> faces_the_window_can_use() {
     std::vector<FcPattern*> faces;
     std::set<FcPattern*> added;
     add_fallbacks("Sans Serif:lang=ja", faces, added);
     add_fallbacks("Sans Serif", faces, added);
-    if (faces.empty()) return;
+    return faces;
+}
+
+// The configuration is this process's alone: a program it starts reads its own.
+void keep_only(std::vector<FcPattern*>& faces) {
+    FcFontSet* installed = FcConfigGetFonts(nullptr, FcSetSystem);
+    if (installed == nullptr || faces.empty()) return;
     for (int i = 0; i < installed->nfont; ++i) FcPatternDestroy(installed->fonts[i]);
     installed->nfont = 0;
     for (FcPattern* face : faces) FcFontSetAdd(installed, face);
+    faces.clear();
 }
 
 }  // namespace
@@ -85,14 +89,24 @@ ToolkitArguments::ToolkitArguments() {
     count_ = 3;
 }
 
+// The thread only reads the configuration, which fontconfig lets any number
+// of threads do at once; the one change to it, the trimming, is made on the
+// thread that runs Qt, between Qt's start and its first text.
 FontConfigurationLoad::FontConfigurationLoad()
-    : thread_([] {
+    : thread_([this] {
           FcInit();
-          keep_only_the_faces_the_window_can_use();
+          faces_ = faces_the_window_can_use();
       }) {}
 
-void FontConfigurationLoad::wait() {
+FontConfigurationLoad::~FontConfigurationLoad() {
     if (thread_.joinable()) thread_.join();
+    for (FcPattern* face : faces_) FcPatternDestroy(face);
+}
+
+void FontConfigurationLoad::wait() {
+    if (!thread_.joinable()) return;
+    thread_.join();
+    keep_only(faces_);
 }
 
 void explain_missing_display() { qInstallMessageHandler(handle_message); }

@@ -3,6 +3,9 @@
 #include <array>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include <fontconfig/fontconfig.h>
 
 // How the toolkit is started: which display it looks for, and what the user
 // is told when there is none.
@@ -32,17 +35,24 @@ private:
 
 // Qt reads the font configuration on its main thread the first time it lays
 // out text, some 10 ms of parsing, and then registers every installed face.
-// Started first thing, this thread reads the configuration and leaves in it
-// only the faces the window can use, while Qt connects to the display and
-// loads its plugins; wait for it before the first text is laid out, so that
-// the two never read it twice.
+// Started first thing, a thread reads the configuration and picks the faces
+// the window can use, while Qt connects to the display and loads its plugins;
+// wait() then leaves only those in the configuration, on the calling thread,
+// before the first text is laid out. Nothing writes to fontconfig's state
+// while another thread may read it.
 class FontConfigurationLoad {
 public:
     FontConfigurationLoad();
+    FontConfigurationLoad(const FontConfigurationLoad&) = delete;
+    FontConfigurationLoad& operator=(const FontConfigurationLoad&) = delete;
+    ~FontConfigurationLoad();  // joins the thread too, should Qt fail first
+
+    // Call on the thread that runs Qt, after QApplication is made.
     void wait();
 
 private:
-    std::jthread thread_;  // joined on the way out too, should Qt fail first
+    std::vector<FcPattern*> faces_;  // each one referenced, until the configuration takes it
+    std::jthread thread_;
 };
 
 // From here on, a toolkit that reaches no display ends the process with one
