@@ -50,10 +50,9 @@ UniqueWindow create_hidden_owner(HINSTANCE instance, std::string_view title) {
 }
 
 void keep_own_layout_on_dpi_change(HWND dialog) {
-    using SetBehavior = BOOL WINAPI(HWND, DWORD, DWORD);
-    constexpr DWORD disable_all = 1;  // DDC_DISABLE_ALL, which mingw-w64's headers may lack
+    using SetBehavior = BOOL WINAPI(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
     if (auto* set_behavior = platform::system_function<SetBehavior>(L"user32.dll", "SetDialogDpiChangeBehavior"))
-        set_behavior(dialog, disable_all, disable_all);
+        set_behavior(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
 }
 
 int window_dpi(HWND window) {
