@@ -94,7 +94,7 @@ INT_PTR CALLBACK PassWindow::dialog_procedure(HWND window, UINT message, WPARAM 
 INT_PTR PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_INITDIALOG:
-        initialise(::GetDlgItem(PASS_, Text1_id));
+        initialise();
         return FALSE;  // the focus is set already
     case WM_COMMAND:
         // IDCANCEL (Esc) is left alone: the window has no cancel button.
@@ -115,9 +115,9 @@ INT_PTR PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
 }
 
-void PassWindow::initialise(HWND field) {
+void PassWindow::initialise() {
     Label1 = ::GetDlgItem(PASS_, Label1_id);
-    Text1 = field;
+    Text1 = ::GetDlgItem(PASS_, Text1_id);
     Command1 = ::GetDlgItem(PASS_, Command1_id);
     ::SendMessageW(Text1, EM_SETPASSWORDCHAR, static_cast<WPARAM>(Text1_password_character), 0);
     ::SendMessageW(Text1, EM_SETLIMITTEXT, 0, 0);  // 0 lifts the limit to the most the control holds

@@ -41,7 +41,7 @@ private:
                                             UINT_PTR subclass, DWORD_PTR data);
 
     INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
-    void initialise(HWND window);
+    void initialise();
     void lay_out(int dots_per_inch);
     void unload();
     platform::SecretText take_typed_text();
