@@ -62,8 +62,11 @@ start_wine_session() {
 
 # What Windows says of PASS (see pass_state.cpp), or nothing without a PASS.
 windows_pass_state() { timeout 20 "$wine" "$pass_state" 2>/dev/null; }
-# PASS is the active window and the caret is in Text1: keys typed now reach the field.
-field_has_the_focus() { windows_pass_state | grep -q 'active=1 focus=Edit '; }
+# The X server sends keys to PASS's window, Windows has PASS active and the
+# caret is in Text1: keys typed now reach the field.
+field_has_the_focus() {
+  [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$window" ] && windows_pass_state | grep -q 'active=1 focus=Edit '
+}
 
 # Prints the id of the viewable window of process $1 whose title is exactly
 # $2. Under Wine the window's process is not the one we started,
