@@ -52,7 +52,7 @@ SIZE PassWindow::client_size(int dots_per_inch) {
 
 PassWindow::PassWindow(HINSTANCE instance, const gate::Services& services)
     : services_(services), owner_(create_hidden_owner(instance, PASS_title)) {
-    register_dialog_class(instance, window_class_name, icon_id);
+    register_dialog_class(instance, window_class_name, class_procedure, icon_id);
     const DialogTemplate description = PASS_template();
     ::CreateDialogIndirectParamW(instance, description.get(), owner_.get(), dialog_procedure,
                                  reinterpret_cast<LPARAM>(this));
@@ -76,6 +76,20 @@ int PassWindow::run() {
         ::DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+// The designed frame is the least and the greatest size PASS may have, at
+// the DPI it is laid out for. So PASS is made at that size, not smaller and
+// sized afterwards (a window manager busy enough has been seen to act on the
+// first size late, and shrink it), and nothing can size it otherwise.
+LRESULT CALLBACK PassWindow::class_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_GETMINMAXINFO) return ::DefDlgProcW(window, message, wparam, lparam);
+    const auto* PASS = reinterpret_cast<const PassWindow*>(::GetWindowLongPtrW(window, DWLP_USER));
+    const int dots_per_inch = PASS != nullptr ? PASS->dots_per_inch_ : window_dpi(window);
+    const SIZE frame = frame_size(client_size(dots_per_inch), PASS_style, PASS_extended_style, dots_per_inch);
+    auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+    limits->ptMinTrackSize = limits->ptMaxTrackSize = {frame.cx, frame.cy};
+    return 0;
 }
 
 // No exception goes back into the dialog manager: whatever a handler throws
@@ -142,6 +156,7 @@ void PassWindow::lay_out(int dots_per_inch) {
     place(Text1, ui::Text1, twips_to_pixels(ui::Text1.twips.width, dots_per_inch));
     place(Command1, ui::Command1, twips_to_pixels(ui::Command1.twips.width, dots_per_inch));
     font_ = std::move(font);
+    dots_per_inch_ = dots_per_inch;
 
     set_client_size(PASS_, client_size(dots_per_inch), PASS_style, PASS_extended_style, dots_per_inch);
 }

@@ -36,6 +36,7 @@ public:
     static SIZE client_size(int dots_per_inch);
 
 private:
+    static LRESULT CALLBACK class_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK Text1_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                             UINT_PTR subclass, DWORD_PTR data);
@@ -53,6 +54,7 @@ private:
     HWND Text1 = nullptr;
     HWND Command1 = nullptr;
     UniqueFont font_;
+    int dots_per_inch_ = 0;  // what the window is laid out for
 };
 
 }  // namespace mirutoka::ui::win32

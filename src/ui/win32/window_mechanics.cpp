@@ -30,10 +30,10 @@ platform::RunTimeError window_error(const char* what) {
     return platform::run_time_error(platform::Failure::NotCreated, what, "エラー " + std::to_string(::GetLastError()));
 }
 
-void register_dialog_class(HINSTANCE instance, const wchar_t* name, int icon_id) {
+void register_dialog_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int icon_id) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = ::DefDlgProcW;
+    window_class.lpfnWndProc = procedure;
     window_class.cbWndExtra = DLGWINDOWEXTRA;
     window_class.hInstance = instance;
     window_class.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(icon_id));

@@ -46,8 +46,8 @@ private:
 platform::RunTimeError window_error(const char* what);
 
 // A dialog class of our own name, with the program's icon, for a dialog
-// template to name.
-void register_dialog_class(HINSTANCE instance, const wchar_t* name, int icon_id);
+// template to name. `procedure` passes on to DefDlgProcW what it leaves.
+void register_dialog_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int icon_id);
 
 // A hidden window to own a top-level one: an owned window gets no taskbar
 // button, as with classic Windows programs.

@@ -116,6 +116,46 @@ TEST(PassWindowCreation, FailsWithAnErrorAndLeavesTheLoopRunning) {
     EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+// The size PASS has as it is made, seen from a hook on the messages sent to it.
+struct SizeAtCreation {
+    static inline SIZE size{};
+
+    static LRESULT CALLBACK on_message(int code, WPARAM wparam, LPARAM lparam) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+        wchar_t class_name[8]{};
+        if (code == HC_ACTION && sent->message == WM_CREATE && ::GetClassNameW(sent->hwnd, class_name, 8) != 0 &&
+            std::wstring_view(class_name) == L"PASS") {
+            RECT frame{};
+            ::GetWindowRect(sent->hwnd, &frame);
+            size = {frame.right - frame.left, frame.bottom - frame.top};
+        }
+        return ::CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+};
+
+// PASS has its designed frame from the moment it is made (made smaller and
+// sized afterwards, a busy window manager has shrunk it back to the first
+// size), and keeps it whatever size it is asked to take.
+TEST(PassWindowCreation, HasItsDesignedSizeFromTheStartAndKeepsIt) {
+    FakeFiles files;
+    FakeProgramStart program_start;
+    Win32MessageBoxes message_boxes;
+    FakeErrorReport error_report;
+    const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, SizeAtCreation::on_message, nullptr, ::GetCurrentThreadId());
+    PassWindow PASS(::GetModuleHandleW(nullptr), {files, program_start, message_boxes, error_report});
+    ::UnhookWindowsHookEx(hook);
+    const int dots_per_inch = window_dpi(PASS.window());
+    const SIZE designed = frame_size(PassWindow::client_size(dots_per_inch), PassWindow::PASS_style,
+                                     PassWindow::PASS_extended_style, dots_per_inch);
+    EXPECT_EQ(SizeAtCreation::size.cx, designed.cx);
+    EXPECT_EQ(SizeAtCreation::size.cy, designed.cy);
+    ::SetWindowPos(PASS.window(), nullptr, 0, 0, 107, 29, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT frame{};
+    ::GetWindowRect(PASS.window(), &frame);
+    EXPECT_EQ(frame.right - frame.left, designed.cx);
+    EXPECT_EQ(frame.bottom - frame.top, designed.cy);
+}
+
 // Every character that reaches the edit control itself, beneath the
 // subclass PASS puts on it: a hook puts this procedure under the control as
 // it is created, before PASS adds its own.
