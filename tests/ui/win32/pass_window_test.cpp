@@ -30,6 +30,26 @@ protected:
     [[nodiscard]] HWND Label1() const { return ::FindWindowExW(PASS.window(), nullptr, L"STATIC", L"パスワード"); }
 };
 
+// What a PASS of a test's own is made with.
+struct Fakes {
+    FakeFiles files;
+    FakeProgramStart program_start;
+    Win32MessageBoxes message_boxes;
+    FakeErrorReport error_report;
+};
+
+// A PASS made while `procedure` hooks this thread (WH_CBT, WH_CALLWNDPROC),
+// and only then.
+PassWindow PASS_made_under(int hook_type, HOOKPROC procedure, Fakes& fakes) {
+    const HHOOK hook = ::SetWindowsHookExW(hook_type, procedure, nullptr, ::GetCurrentThreadId());
+    struct Unhook {
+        HHOOK hook;
+        ~Unhook() { ::UnhookWindowsHookEx(hook); }
+    } const unhook{hook};
+    return PassWindow(::GetModuleHandleW(nullptr),
+                      {fakes.files, fakes.program_start, fakes.message_boxes, fakes.error_report});
+}
+
 struct BoxSeen {
     HWND owner = nullptr;
     bool owner_enabled = true;
@@ -103,15 +123,9 @@ struct RefuseToCreate {
 // When PASS cannot be made, the error is thrown to the report, and nothing
 // has ended the message loop: the report's box stays up until it is read.
 TEST(PassWindowCreation, FailsWithAnErrorAndLeavesTheLoopRunning) {
-    FakeFiles files;
-    FakeProgramStart program_start;
-    Win32MessageBoxes message_boxes;
-    FakeErrorReport error_report;
+    Fakes fakes;
     RefuseToCreate::refused = L"Edit";
-    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseToCreate::on_create, nullptr, ::GetCurrentThreadId());
-    EXPECT_THROW(PassWindow(::GetModuleHandleW(nullptr), {files, program_start, message_boxes, error_report}),
-                 platform::RunTimeError);
-    ::UnhookWindowsHookEx(hook);
+    EXPECT_THROW((void)PASS_made_under(WH_CBT, RefuseToCreate::on_create, fakes), platform::RunTimeError);
     MSG message{};
     EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -137,13 +151,8 @@ struct SizeAtCreation {
 // sized afterwards, a busy window manager has shrunk it back to the first
 // size), and keeps it whatever size it is asked to take.
 TEST(PassWindowCreation, HasItsDesignedSizeFromTheStartAndKeepsIt) {
-    FakeFiles files;
-    FakeProgramStart program_start;
-    Win32MessageBoxes message_boxes;
-    FakeErrorReport error_report;
-    const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, SizeAtCreation::on_message, nullptr, ::GetCurrentThreadId());
-    PassWindow PASS(::GetModuleHandleW(nullptr), {files, program_start, message_boxes, error_report});
-    ::UnhookWindowsHookEx(hook);
+    Fakes fakes;
+    const PassWindow PASS = PASS_made_under(WH_CALLWNDPROC, SizeAtCreation::on_message, fakes);
     const int dots_per_inch = window_dpi(PASS.window());
     const SIZE designed = frame_size(PassWindow::client_size(dots_per_inch), PassWindow::PASS_style,
                                      PassWindow::PASS_extended_style, dots_per_inch);
@@ -183,13 +192,8 @@ struct EditSpy {
 // filter discards it, so the edit control never sees it (on Windows it
 // would beep) and the characters around it go on.
 TEST(Text1Filter, CarriageReturnNeverReachesTheEditControl) {
-    FakeFiles files;
-    FakeProgramStart program_start;
-    Win32MessageBoxes message_boxes;
-    FakeErrorReport error_report;
-    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, EditSpy::on_create, nullptr, ::GetCurrentThreadId());
-    PassWindow PASS(::GetModuleHandleW(nullptr), {files, program_start, message_boxes, error_report});
-    ::UnhookWindowsHookEx(hook);
+    Fakes fakes;
+    const PassWindow PASS = PASS_made_under(WH_CBT, EditSpy::on_create, fakes);
     ASSERT_NE(EditSpy::edit_procedure, nullptr);
     const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
     for (const wchar_t c : std::wstring_view(L"se\rcret")) ::SendMessageW(Text1, WM_CHAR, c, 1);
