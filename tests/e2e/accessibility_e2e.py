@@ -18,7 +18,6 @@ prompt = "パスワードが一致しません"
 hint = "Caps Lock がオンになっています"
 events = []
 keys = []  # (pressed, text, keysym, keycode) of each key a keystroke listener got
-listener_delay = 0.0  # how long the listener takes to answer
 passed = failed = 0
 
 
@@ -123,8 +122,6 @@ def record(event):
 
 def keystroke(event):
     keys.append((event.type == pyatspi.KEY_PRESSED_EVENT, event.event_string, event.id, event.hw_code))
-    if listener_delay:
-        time.sleep(listener_delay)
     return False
 
 
@@ -198,15 +195,6 @@ check("its text reads パスワードが一致しません",
       alert is not None and any(prompt in t for node in [alert, *descendants(alert)] for t in texts_of(node)))
 key("Return")
 check("the program ends once the box is dismissed", pump_until(lambda: run.process.poll() is not None))
-run.end()
-
-print("case: typed order holds while the listener answers late", flush=True)
-listener_delay = 0.08
-run = Pass("himitsu\n/usr/bin/touch started\n")
-xdotool("key", "--delay", "10", *"himitsx", "BackSpace", "u", "Return")
-check("the right password starts the program",
-      pump_until(lambda: os.path.exists(os.path.join(run.folder, "started"))))
-listener_delay = 0.0
 run.end()
 
 print("case: the Caps Lock hint is the field's description while it shows", flush=True)

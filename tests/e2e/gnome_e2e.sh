@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The Linux build on GNOME's compositor: a headless mutter with XWayland. mutter
-# decides for itself whether a window skips the taskbar and writes its
-# decision back into _NET_WM_STATE, so this is where that is seen.
+# The Linux build as an X11 window under GNOME's window manager: a headless
+# mutter, whose XWayland stands in for a GNOME on Xorg session (on a Wayland
+# session the window is a native one). mutter decides for itself whether a
+# window skips the taskbar and writes its decision back into _NET_WM_STATE,
+# so this is where that is seen.
 # Usage: gnome_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
 if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
@@ -25,6 +27,7 @@ use_program "$(realpath "$1")"
 trap 'status=$?; stop_everything; rm -rf "$work"; echo "$status" > "$session/status"' EXIT
 require_tools xdotool xprop xwininfo
 poll window_manager_running || { echo "e2e: mutter's XWayland did not start" >&2; exit 1; }
+unset WAYLAND_DISPLAY
 
 new_case gnome_keeps_the_window_off_the_taskbar_and_centred
 password_file $'himitsu\n../touch.sh started\n'

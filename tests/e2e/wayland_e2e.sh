@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The Linux build on a Wayland desktop: a headless sway, once with XWayland
-# (the window must then be an X11 one) and once without (a native one).
+# and once without; either way the window is a native one, so that no X11
+# client of the session hears its keys.
 # sway refuses to run as root, so it runs as nobody in a runtime folder of
 # its own; the tests, as root, may still use its sockets.
-# Usage: wayland_e2e.sh MIRUTOKA SCREENSHOT_DIR
+# Usage: wayland_e2e.sh MIRUTOKA SCREENSHOT_DIR PLAIN_FIELD
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh" "$2"
 use_program "$(realpath "$1")"
-require_tools sway swaymsg wtype grim setpriv python3 xhost
+plain_field=$(realpath "$3")
+require_tools sway swaymsg wtype grim setpriv python3 xhost xinput
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 nobody=65534
@@ -51,9 +53,9 @@ stop_sway() {
   unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
 }
 
-# Prints "shell x y width height focused" of the window titled $1, as sway
-# sees it: the rectangle of its contents, without sway's frame. sway tells an
-# X11 client nothing of its frame, so the contents are what is centred.
+# Prints "shell x y width height focused outer_x outer_y outer_width
+# outer_height" of the window titled $1, as sway sees it: the rectangle of its
+# contents, then with sway's title bar and border.
 sway_window() {
   swaymsg -t get_tree 2>/dev/null | python3 -c '
 import json, sys
@@ -61,7 +63,8 @@ def walk(node):
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         if child.get("name") == sys.argv[1]:
             r, w = child["rect"], child["window_rect"]
-            print(child.get("shell"), r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"], child.get("focused"))
+            print(child.get("shell"), r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"], child.get("focused"),
+                  r["x"], r["y"], r["width"], r["height"])
             sys.exit()
         walk(child)
 walk(json.load(sys.stdin))' "$1"
@@ -102,8 +105,8 @@ dismiss_box() {
 # screen is asked; the compositor may make PASS taller than designed (sway
 # 1.10 floats nothing under 50 pixels), so the rows count from the field.
 hint_below_window() {
-  local shell x y width height focused
-  read -r shell x y width height focused <<<"$(sway_window "$title")"
+  local shell x y width height rest
+  read -r shell x y width height rest <<<"$(sway_window "$title")"
   grim -t ppm -g "$x,$((y + text1_y + 12)) ${width}x12" - 2>/dev/null | python3 -c '
 import sys
 pixels = sys.stdin.buffer.read().split(b"\n", 3)[3]
@@ -113,23 +116,42 @@ sys.exit(0 if yellow > 100 else 1)'
 }
 no_hint_below_window() { ! hint_below_window; }
 
+# sway centres a floating window, reckoning it at least 50 pixels high (its
+# floating_minimum_height), so PASS sits just above the middle.
 centred_on_screen() {
-  local shell x y width height focused
-  read -r shell x y width height focused <<<"$(sway_window "$title")"
-  local dx=$((2 * x + width - 1024)) dy=$((2 * y + height - 768))
+  local shell x y width height focused outer_x outer_y outer_width outer_height
+  read -r shell x y width height focused outer_x outer_y outer_width outer_height <<<"$(sway_window "$title")"
+  local placed_height=$((outer_height > 50 ? outer_height : 50))
+  local dx=$((2 * outer_x + outer_width - 1024)) dy=$((2 * outer_y + placed_height - 768))
   [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
 }
 
+raw_key_presses() { grep -c '(RawKeyPress)' "$work/raw-keys" 2>/dev/null || echo 0; }
+raw_key_presses_reach() { [ "$(raw_key_presses)" -ge "$1" ]; }
+
+# An X11 client that listens to every key XWayland gets, as any program of
+# the session may; the control is an X11 field it hears.
 start_sway force
-new_case xwayland_keeps_the_window_an_x11_one
+new_case with_xwayland_no_x11_client_hears_the_keys
 password_file $'himitsu\n../touch.sh started\n'
+xinput test-xi2 --root > "$work/raw-keys" 2>&1 &
+started_pids+=($!)
+QT_QPA_PLATFORM=xcb "$plain_field" > "$work/plain-field" 2>/dev/null &
+started_pids+=($!)
+poll has_focus "plain field"
+wtype -s 300 -d 30 abc -s 300 -k Return
+check "the listener hears the X11 field's keys (the control)" poll raw_key_presses_reach 4
+heard_before=$(raw_key_presses)
 wayland_launch
-check "the window goes through XWayland ($window_shell)" test "$window_shell" = xwayland
+check "the window is a native one ($window_shell)" test "$window_shell" = xdg_shell
 check "the window is centred ($(sway_window "$title"))" poll centred_on_screen
-grim "$screenshots/wayland-xwayland.png" 2>/dev/null
+grim "$screenshots/wayland-with-xwayland.png" 2>/dev/null
+poll has_focus "$title"
 wayland_type himitsu
 started started
 expect_exit 0
+check "the listener hears none of PASS's keys ($(($(raw_key_presses) - heard_before)))" \
+  test "$(raw_key_presses)" -eq "$heard_before"
 stop_sway
 
 start_sway disable

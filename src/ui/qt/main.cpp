@@ -9,8 +9,7 @@
 #include "platform/native.h"
 #include "platform/hardening.h"
 #include "ui/qt/pass_window.h"
-#include "ui/qt/password_accessibility.h"
-#include "ui/qt/password_keys.h"
+#include "ui/qt/password_field.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/toolkit_start.h"
@@ -27,7 +26,6 @@ int main() {
     mirutoka::ui::qt::Application application(arguments.count(), arguments.values());
     font_configuration.wait();
     QApplication::setWindowIcon(QIcon(QPixmap(mirutoka_icon_xpm)));
-    mirutoka::ui::qt::mask_password_fields_for_accessibility();
 
     const mirutoka::platform::NativeFiles files;
     mirutoka::platform::NativeProgramStart program_start;

@@ -3,45 +3,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 
-#include <limits>
-
-#include "platform/secrets.h"
-#include "platform/utf8.h"
-#include "ui/qt/caps_lock_hint.h"
+#include "ui/qt/password_field.h"
 #include "ui/qt/qt_text.h"
 
 namespace mirutoka::ui::qt {
 namespace {
-
-// The platform style masks with its own bullet; this one masks with '*'. A
-// proxy costs far less at start than a style sheet, which would do the same.
-class MaskingStyle final : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returned) const override {
-        if (hint == SH_LineEdit_PasswordCharacter) return Text1_password_character;
-        return QProxyStyle::styleHint(hint, option, widget, returned);
-    }
-};
-
-// A field that takes no input method: no key typed into it goes to an input
-// method engine, and it tells the engine nothing, not even where its cursor
-// is (which would give away each key and the password's length). A line edit
-// answers these questions from its own state, and turns
-// WA_InputMethodEnabled back on as it gets the focus, so the answers
-// themselves are what change here.
-class PasswordField final : public QLineEdit {
-public:
-    using QLineEdit::QLineEdit;
-
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
-        return query == Qt::ImEnabled ? QVariant(false) : QVariant();
-    }
-};
 
 // A fixed dialog frame: title bar, system menu and close box, nothing to
 // minimize or maximize with. A normal window, not a dialog: GNOME keeps a
@@ -72,20 +41,14 @@ PassWindow::PassWindow(const gate::Services& services)
 
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, [this] {
-        gate::Command1_Click(services_, take_typed_text());
+        gate::Command1_Click(services_, Text1->take());
         close();
     });
 
-    Text1->setEchoMode(QLineEdit::Password);
-    auto* masking = new MaskingStyle;  // owned by Text1, so it outlives the field's own destruction
-    masking->setParent(Text1);
-    Text1->setStyle(masking);
-    Text1->setMaxLength(std::numeric_limits<int>::max());
     // Text1 needs no key filter here: a line edit never takes a carriage
     // return into its text (not from Enter, not from Ctrl+M), and it leaves
     // Enter to the default button.
     Label1->setBuddy(Text1);
-    new CapsLockHint(*Text1);  // owned by Text1
 
     setTabOrder(Text1, Command1);
     Text1->setFocus();
@@ -122,19 +85,6 @@ void PassWindow::centre_on_screen(QMargins frame) {
     const QPoint client(screen_area.x() + (screen_area.width() - outer.width()) / 2 + frame.left(),
                         screen_area.y() + (screen_area.height() - outer.height()) / 2 + frame.top());
     setGeometry(QRect(client, size()));
-}
-
-// The text goes from the field's own string into a secret, with no copy on
-// the way, and the field is emptied. The string is then ours alone, so it is
-// wiped too; what else Qt kept while the text was typed, it frees unwiped.
-platform::SecretText PassWindow::take_typed_text() {
-    QString typed = Text1->text();
-    platform::SecretText text =
-        platform::utf8_from_utf16(std::u16string_view(QStringView(typed).utf16(), static_cast<std::size_t>(typed.size())));
-    Text1->clear();
-    if (typed.isDetached())
-        platform::wipe(typed.data(), static_cast<std::size_t>(typed.size()));
-    return text;
 }
 
 }  // namespace mirutoka::ui::qt

@@ -4,15 +4,15 @@
 #include <QMargins>
 
 #include "gate/ok_action.h"
-#include "platform/secrets.h"
 #include "ui/pass_window.h"
 #include "ui/qt/x11_window.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace mirutoka::ui::qt {
+
+class PasswordField;
 
 // The password window: a masked field and an OK button on one row. It only
 // shows and collects; the OK action decides.
@@ -27,12 +27,11 @@ protected:
 private:
     void lay_out(QWidget& control, const ControlDescription& description, int dots_per_inch);
     void centre_on_screen(QMargins frame);
-    platform::SecretText take_typed_text();
 
     gate::Services services_;
     // In the window's designed order, which is also the order they are created and stacked in.
     QPushButton* Command1;
-    QLineEdit* Text1;
+    PasswordField* Text1;
     QLabel* Label1;
     FrameWatch frame_watch_;
 };

@@ -82,8 +82,8 @@ void keep_only(std::vector<FcPattern*>& faces) {
 ToolkitArguments::ToolkitArguments() {
     values_[0] = name_.data();
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
-    if (!qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) platforms_ = "xcb";
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) platforms_ += platforms_.empty() ? "wayland" : ";wayland";
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) platforms_ = "wayland";
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || platforms_.empty()) platforms_ += platforms_.empty() ? "xcb" : ";xcb";
     values_[1] = platform_option_.data();
     values_[2] = platforms_.data();
     count_ = 3;

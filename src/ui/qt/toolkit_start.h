@@ -12,10 +12,10 @@
 namespace mirutoka::ui::qt {
 
 // What QApplication is given: the program's name and, unless the user chose a
-// platform in QT_QPA_PLATFORM, the displays the session names, X11 first
-// (XWayland on a Wayland desktop, where the window keeps off the taskbar and
-// is centred exactly), then Wayland. The environment stays as it is, for the
-// program that is started.
+// platform in QT_QPA_PLATFORM, the displays the session names, Wayland first:
+// through XWayland every X11 program of the session could read the keys
+// typed into the password field, as X11 lets any client listen to the
+// keyboard. The environment stays as it is, for the program that is started.
 class ToolkitArguments {
 public:
     ToolkitArguments();

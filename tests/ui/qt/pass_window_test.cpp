@@ -92,11 +92,6 @@ private slots:
         type(Text1, QStringLiteral("ab パス"));
         QCOMPARE(Text1->text(), QStringLiteral("ab パス"));
         QCOMPARE(Text1->displayText(), QStringLiteral("*****"));
-        // What an input method plugin asks the focus before it takes its keys and follows its cursor.
-        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImCursorRectangle);
-        QCoreApplication::sendEvent(Text1, &query);
-        QVERIFY(!query.value(Qt::ImEnabled).toBool());
-        QVERIFY(!query.value(Qt::ImCursorRectangle).isValid());
         // No limit but the toolkit's: a line edit would stop at 32,767 characters.
         Text1->insert(QString(40'000, QLatin1Char('a')));
         QCOMPARE(Text1->text().size(), 5 + 40'000);
