@@ -54,21 +54,23 @@ SecretText FieldReader::read_quoted() {
 // An unquoted field runs to the next delimiter; blanks at its end are not part
 // of it, and a quote inside it is an ordinary character. Blanks are held back
 // until text follows them, so the length limit counts the value alone; those
-// past the limit are only counted, as any text after them is too long anyway.
+// past the limit are only counted, as any text after them is too long anyway,
+// and a run of them no longer than the limit.
 SecretText FieldReader::read_unquoted() {
     SecretText value;
     SecretText blanks;
-    bool blanks_past_the_limit = false;
+    std::size_t blank_run = 0;
     for (std::optional<char> c = peek(); c && !is_delimiter(*c); c = peek()) {
         if (!is_blank(*c)) {
-            if (blanks_past_the_limit) throw run_time_error(Failure::FieldTooLong);
+            if (blank_run > blanks.size()) throw run_time_error(Failure::FieldTooLong);
             for (const char blank : blanks.view()) append(value, blank);
             blanks.clear();
+            blank_run = 0;
             append(value, *c);
+        } else if (++blank_run > max_field_length) {
+            throw run_time_error(Failure::FieldTooLong);
         } else if (value.size() + blanks.size() < max_field_length) {
             blanks.push_back(*c);
-        } else {
-            blanks_past_the_limit = true;
         }
         advance();
     }
@@ -76,14 +78,23 @@ SecretText FieldReader::read_unquoted() {
     return value;
 }
 
+// What is skipped is bounded like a field, so that no file, however large or
+// sparse, is read further than a field's length past its last field.
 void FieldReader::skip_blanks() {
-    for (std::optional<char> c = peek(); c && is_blank(*c); c = peek()) advance();
+    std::size_t skipped = 0;
+    for (std::optional<char> c = peek(); c && is_blank(*c); c = peek()) skip(skipped);
+}
+
+void FieldReader::skip(std::size_t& skipped) {
+    if (++skipped > max_field_length) throw run_time_error(Failure::FieldTooLong);
+    advance();
 }
 
 // Moves past the rest of the field and the delimiter that ends it; CR LF is one line end.
 void FieldReader::skip_to_next_field() {
+    std::size_t skipped = 0;
     std::optional<char> c = peek();
-    for (; c && !is_delimiter(*c); c = peek()) advance();
+    for (; c && !is_delimiter(*c); c = peek()) skip(skipped);
     if (!c) return;
     advance();
     if (*c == '\r' && peek() == '\n') advance();

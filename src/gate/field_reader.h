@@ -51,6 +51,7 @@ private:
     std::optional<char16_t> take_utf16_unit();
 
     void skip_blanks();
+    void skip(std::size_t& skipped);
     void append(platform::SecretText& value, char c) const;
     platform::SecretText read_quoted();
     platform::SecretText read_unquoted();

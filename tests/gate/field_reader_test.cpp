@@ -138,24 +138,56 @@ TEST(FieldReader, AcceptsAFieldOf64KiB) {
     EXPECT_EQ(reader.read_field().size(), 65'536U);
 }
 
-// A file with no delimiter at all must not be read whole.
+// A file that never ends: `start`, then `filler` for ever. However it goes
+// on, before a field, inside it or after it, the reader stops at the limit.
 class EndlessFile final : public platform::InputFile {
 public:
+    EndlessFile(std::string start, char filler) : start_(std::move(start)), filler_(filler) {}
     std::size_t bytes_read = 0;
     std::size_t read(std::span<char> buffer) override {
-        std::fill(buffer.begin(), buffer.end(), 'x');
+        std::fill(buffer.begin(), buffer.end(), filler_);
+        const std::size_t from_start = std::min(buffer.size(), start_.size() - std::min(start_.size(), bytes_read));
+        std::copy_n(start_.end() - static_cast<std::ptrdiff_t>(from_start), from_start, buffer.begin());
         bytes_read += buffer.size();
         return buffer.size();
     }
+
+private:
+    std::string start_;
+    char filler_;
 };
 
-TEST(FieldReader, StopsReadingAnEndlessFieldAtTheLimit) {
+struct EndlessCase {
+    const char* name;
+    std::string start;
+    char filler;
+};
+
+const std::vector<EndlessCase> endless_cases = {
+    {"blanks_before_a_field", "", ' '},
+    {"an_unquoted_value", "", 'x'},
+    {"blanks_after_an_unquoted_value", "pw", '\t'},
+    {"a_quoted_value", "\"", 'x'},
+    {"text_after_a_closing_quote", "\"pw\"", 'x'},
+    {"a_sparse_file_after_a_closing_quote", "\"pw\"", '\0'},
+};
+
+class EndlessFileCase : public ::testing::TestWithParam<EndlessCase> {};
+
+TEST_P(EndlessFileCase, IsReadNoFurtherThanTheLimit) {
     FakeFiles files;
-    EndlessFile file;
+    EndlessFile file(GetParam().start, GetParam().filler);
     FieldReader reader(file, files);
-    EXPECT_THROW(reader.read_field(), RunTimeError);
+    try {
+        reader.read_field();
+        FAIL() << "no error";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.number(), static_cast<int>(ErrorNumber::StringTooLong));
+    }
     EXPECT_LT(file.bytes_read, max_field_length + 8192);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, EndlessFileCase, ::testing::ValuesIn(endless_cases), testing::CaseName());
 
 // What the reader still holds of the file (here all after the first field)
 // is wiped as it goes: its storage is looked at once it is gone.

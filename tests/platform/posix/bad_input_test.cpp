@@ -74,6 +74,12 @@ void write_huge_field() {
     fs::resize_file(gate::password_file_name, 100'000'000);
 }
 
+// A sparse terabyte after a closing quote: nothing but NUL bytes follows it.
+void write_terabyte_after_a_quote() {
+    write("\"himitsu\"");
+    fs::resize_file(gate::password_file_name, 1'000'000'000'000);
+}
+
 struct Row {
     const char* name;
     std::function<void()> make;
@@ -104,6 +110,7 @@ const std::vector<Row> rows = {
     {"nul_inside_the_password", [] { write("himi\0tsu\n./touch.sh started\n"s); }, "M2"},
     {"nul_inside_the_command_line", [] { write("himitsu\n./touch.sh sta\0rted\n"s); }, "error 5"},
     {"hundred_megabytes_without_delimiter", write_huge_field, "error 14"},
+    {"terabyte_after_a_closing_quote", write_terabyte_after_a_quote, "error 14"},
     {"neither_utf8_nor_cp932", [] { write("\x83\xFF\n./touch.sh started\n"); }, "error 5"},
     {"lone_quote", [] { write("\""); }, "M2"},
     {"quote_open_to_the_end", [] { write("\"himitsu\n./touch.sh started\n"); }, "M2"},
