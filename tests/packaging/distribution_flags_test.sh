@@ -9,11 +9,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0
 
-# build NAME CXX CXXFLAGS LDFLAGS: configures and builds the program alone.
+configure() {
+  cmake -S "$source_dir" -B "$work/$1" -G Ninja -DMIRUTOKA_WARNINGS_AS_ERRORS=ON -DMIRUTOKA_BUILD_TESTS=OFF "${@:2}"
+}
+
+# build NAME CXX CXXFLAGS LDFLAGS [CMAKE_OPTION...]: configures and builds the program alone.
 build() {
   local name=$1 compiler=$2 flags=$3 link_flags=$4
-  if CXX=$compiler CXXFLAGS=$flags LDFLAGS=$link_flags cmake -S "$source_dir" -B "$work/$name" -G Ninja \
-       -DCMAKE_BUILD_TYPE=Release -DMIRUTOKA_WARNINGS_AS_ERRORS=ON -DMIRUTOKA_BUILD_TESTS=OFF >"$work/$name.log" 2>&1 &&
+  if CXX=$compiler CXXFLAGS=$flags LDFLAGS=$link_flags configure "$name" -DCMAKE_BUILD_TYPE=Release "${@:5}" \
+       >>"$work/$name.log" 2>&1 &&
      cmake --build "$work/$name" --target mirutoka >>"$work/$name.log" 2>&1; then
     passed=$((passed + 1))
   else
@@ -36,6 +40,18 @@ build arch g++ "-march=x86-64 -mtune=generic -O2 -pipe -fno-plt -fexceptions -Wp
 # Ubuntu's gcc defines _FORTIFY_SOURCE=3 whenever it optimizes.
 build ubuntu_compiler g++ "-D_FORTIFY_SOURCE=3" ""
 build clang clang++ "" ""
+# A folder configured plainly, then again with flags that define it: the
+# check must see the new flags, not its cached answer.
+configure reconfigured -DCMAKE_BUILD_TYPE=Release >"$work/reconfigured.log" 2>&1
+build reconfigured g++ "" "" -DCMAKE_CXX_FLAGS=-D_FORTIFY_SOURCE=3
+# Every optimized build type gets it where nothing defines it.
+if configure relwithdebinfo -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$work/relwithdebinfo.log" 2>&1 &&
+   grep -q -- '-D_FORTIFY_SOURCE=2' "$work/relwithdebinfo/build.ninja"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  echo "FAIL: relwithdebinfo: no _FORTIFY_SOURCE in a RelWithDebInfo build" >&2
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
