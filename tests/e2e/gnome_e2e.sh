@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The Linux build as an X11 window under GNOME's window manager: a headless
-# mutter, whose XWayland stands in for a GNOME on Xorg session (on a Wayland
-# session the window is a native one). mutter decides for itself whether a
-# window skips the taskbar and writes its decision back into _NET_WM_STATE,
-# so this is where that is seen.
+# The Linux build under GNOME's compositor, a headless mutter: as an X11
+# window through its XWayland, which stands in for a GNOME on Xorg session
+# (mutter decides for itself whether a window skips the taskbar and writes its
+# decision back into _NET_WM_STATE, so this is where that is seen), and as
+# the native Wayland window a GNOME Wayland session gets, which mutter
+# places as it says in its placement log: nothing else tells where a
+# Wayland window went, and no tool here types into one.
 # Usage: gnome_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
 if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
@@ -11,7 +13,8 @@ if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
   # inner run says and how it ended come back through files.
   session=$(mktemp -d)
   chmod 700 "$session"
-  XDG_RUNTIME_DIR=$session MIRUTOKA_IN_MUTTER=$session timeout 240 dbus-run-session -- \
+  XDG_RUNTIME_DIR=$session MIRUTOKA_IN_MUTTER=$session MUTTER_VERBOSE=1 MUTTER_DEBUG=placement \
+    timeout 240 dbus-run-session -- \
     mutter --wayland --headless --virtual-monitor 1024x768 -- bash "$0" "$@" >"$session/mutter.log" 2>&1
   cat "$session/inner.log" 2>/dev/null || { echo "gnome_e2e: mutter did not run the tests:" >&2; cat "$session/mutter.log" >&2; }
   status=$(cat "$session/status" 2>/dev/null || echo 1)
@@ -27,6 +30,7 @@ use_program "$(realpath "$1")"
 trap 'status=$?; stop_everything; rm -rf "$work"; echo "$status" > "$session/status"' EXIT
 require_tools xdotool xprop xwininfo
 poll window_manager_running || { echo "e2e: mutter's XWayland did not start" >&2; exit 1; }
+wayland_display=$WAYLAND_DISPLAY
 unset WAYLAND_DISPLAY
 
 new_case gnome_keeps_the_window_off_the_taskbar_and_centred
@@ -39,5 +43,15 @@ type_text himitsu
 press Return
 started started
 expect_exit 0
+
+# A normal window would go to the first free place from the top left; PASS
+# asks to be a modal dialog, which mutter centres.
+mutter_centred_a_wayland_window() { grep -q 'PLACEMENT: Centered window W[0-9]* on monitor' "$session/mutter.log"; }
+new_case gnome_centres_the_native_window
+password_file $'himitsu\n../touch.sh started\n'
+WAYLAND_DISPLAY=$wayland_display start_program
+check "mutter centres the Wayland window" poll mutter_centred_a_wayland_window
+kill "$pid"
+wait_for_exit "$pid"
 
 report_and_exit

@@ -13,6 +13,7 @@
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/toolkit_start.h"
+#include "ui/qt/wayland_window.h"
 #include "ui/icon/mirutoka.xpm"
 
 // The program takes no arguments, so not even Qt's own options reach Qt.
@@ -33,6 +34,7 @@ int main() {
     mirutoka::ui::qt::QtErrorReport error_report;
     mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
     PASS.show();
+    const mirutoka::ui::qt::WaylandWindowRole role(PASS);
     // Window managers focus a new dialog, but not every one (openbox) a new normal window.
     PASS.activateWindow();
     // No core dumps from the first turn of the event loop on, before a key can

@@ -1,0 +1,93 @@
+#include "ui/qt/wayland_window.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <qpa/qplatformnativeinterface.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "gtk-shell-client-protocol.h"
+#include "plasma-shell-client-protocol.h"
+
+namespace mirutoka::ui::qt {
+namespace {
+
+// Version 5 is the first with set_skip_switcher; set_skip_taskbar came with 2.
+constexpr std::uint32_t plasma_shell_version = 5;
+
+template <auto destroy>
+struct Destroy {
+    template <typename T>
+    void operator()(T* object) const { destroy(object); }
+};
+template <typename T>
+void destroy_proxy(T* proxy) { wl_proxy_destroy(reinterpret_cast<wl_proxy*>(proxy)); }
+template <typename T, auto destroy = destroy_proxy<T>>
+using Owned = std::unique_ptr<T, Destroy<destroy>>;
+
+}  // namespace
+
+// All on a queue of its own, so that the round trip that finds the globals
+// dispatches nothing of Qt's; the objects stay for as long as the window, as
+// a compositor may forget what was asked once they go.
+struct WaylandWindowRole::Objects {
+    // Destroyed from the last: the window's objects first, the queue last.
+    Owned<wl_event_queue, wl_event_queue_destroy> queue;
+    Owned<wl_registry> registry;
+    Owned<gtk_shell1> gtk_shell;
+    Owned<org_kde_plasma_shell> plasma_shell;
+    Owned<gtk_surface1> gtk_surface;
+    Owned<org_kde_plasma_surface> plasma_surface;
+
+    static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version) {
+        auto* self = static_cast<Objects*>(data);
+        if (!self->gtk_shell && std::strcmp(interface, gtk_shell1_interface.name) == 0) {
+            self->gtk_shell.reset(static_cast<gtk_shell1*>(wl_registry_bind(registry, name, &gtk_shell1_interface, 1)));
+        } else if (!self->plasma_shell && std::strcmp(interface, org_kde_plasma_shell_interface.name) == 0) {
+            self->plasma_shell.reset(static_cast<org_kde_plasma_shell*>(wl_registry_bind(
+                registry, name, &org_kde_plasma_shell_interface, std::min(version, plasma_shell_version))));
+        }
+    }
+    static void global_remove(void*, wl_registry*, std::uint32_t) {}
+    static constexpr wl_registry_listener registry_listener{global, global_remove};
+};
+
+WaylandWindowRole::WaylandWindowRole(QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("wayland") || window.windowHandle() == nullptr) return;
+    QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+    auto* display = static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"));
+    auto* surface = static_cast<wl_surface*>(native->nativeResourceForWindow("surface", window.windowHandle()));
+    if (display == nullptr || surface == nullptr) return;
+
+    objects_ = std::make_unique<Objects>();
+    objects_->queue.reset(wl_display_create_queue(display));
+    auto* on_queue = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(on_queue), objects_->queue.get());
+    objects_->registry.reset(wl_display_get_registry(on_queue));
+    wl_proxy_wrapper_destroy(on_queue);
+    wl_registry_add_listener(objects_->registry.get(), &Objects::registry_listener, objects_.get());
+    if (wl_display_roundtrip_queue(display, objects_->queue.get()) < 0) return;
+
+    if (objects_->gtk_shell) {
+        objects_->gtk_surface.reset(gtk_shell1_get_gtk_surface(objects_->gtk_shell.get(), surface));
+        gtk_surface1_set_modal(objects_->gtk_surface.get());
+    }
+    if (objects_->plasma_shell) {
+        objects_->plasma_surface.reset(org_kde_plasma_shell_get_surface(objects_->plasma_shell.get(), surface));
+        const std::uint32_t version = org_kde_plasma_surface_get_version(objects_->plasma_surface.get());
+        if (version >= ORG_KDE_PLASMA_SURFACE_SET_SKIP_TASKBAR_SINCE_VERSION)
+            org_kde_plasma_surface_set_skip_taskbar(objects_->plasma_surface.get(), 1);
+        if (version >= ORG_KDE_PLASMA_SURFACE_SET_SKIP_SWITCHER_SINCE_VERSION)
+            org_kde_plasma_surface_set_skip_switcher(objects_->plasma_surface.get(), 1);
+    }
+    wl_display_flush(display);
+}
+
+WaylandWindowRole::~WaylandWindowRole() = default;
+
+}  // namespace mirutoka::ui::qt

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+class QWidget;
+
+// What a Wayland compositor can be asked of a window beyond what Qt asks.
+namespace mirutoka::ui::qt {
+
+// Asks the compositors that offer a way for what X11 window managers are
+// asked through the window's properties: GNOME's (gtk_shell1) to treat it as a
+// modal dialog, which it centres on the screen, where it would put a normal
+// window at the top left; KDE Plasma's (org_kde_plasma_shell) to leave it off
+// the task manager and the window switcher. Off Wayland, and where a
+// compositor offers neither, it does nothing. Make it once the window is
+// shown, before the event loop draws it; it lives as long as the window.
+class WaylandWindowRole {
+public:
+    explicit WaylandWindowRole(QWidget& window);
+    WaylandWindowRole(const WaylandWindowRole&) = delete;
+    WaylandWindowRole& operator=(const WaylandWindowRole&) = delete;
+    ~WaylandWindowRole();
+
+private:
+    struct Objects;
+    std::unique_ptr<Objects> objects_;
+};
+
+}  // namespace mirutoka::ui::qt
