@@ -36,6 +36,8 @@ constexpr std::array failure_texts = {
     FailureText{Failure::ProgramNotExecutable, ErrorNumber::InvalidArgument,
                 "プログラムを実行できません (実行できる形式ではありません)"},
     FailureText{Failure::ProgramNotStarted, ErrorNumber::InvalidArgument, "プログラムを起動できません"},
+    FailureText{Failure::ElevationDeclined, ErrorNumber::PermissionDenied,
+                "プログラムを起動できません (管理者としての実行が許可されませんでした)"},
 };
 
 constexpr bool in_order() {
@@ -43,7 +45,7 @@ constexpr bool in_order() {
         if (static_cast<std::size_t>(failure_texts[i].failure) != i) return false;
     return true;
 }
-static_assert(in_order() && failure_texts.size() == static_cast<std::size_t>(Failure::ProgramNotStarted) + 1,
+static_assert(in_order() && failure_texts.size() == static_cast<std::size_t>(Failure::ElevationDeclined) + 1,
               "failure_texts lists every Failure once, in order");
 
 }  // namespace

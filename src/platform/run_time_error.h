@@ -55,6 +55,7 @@ enum class Failure {
     ProgramAccessDenied,
     ProgramNotExecutable,
     ProgramNotStarted,
+    ElevationDeclined,
 };
 
 // The error for `failure`. `detail` is the system's own name for the cause

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <tuple>
 
 #include "platform/native.h"
 #include "platform/run_time_error.h"
+#include "platform/win32/process_start.h"
 #include "platform/win32/program_folder.h"
+#include "platform/win32/wide_text.h"
 #include "support/case_name.h"
 #include "support/temp_dir.h"
 
@@ -70,6 +74,97 @@ INSTANTIATE_TEST_SUITE_P(Cases, CannotStart,
                                            StartFailure{"empty", "", ErrorNumber::InvalidArgument},
                                            StartFailure{"only_blanks", " \t", ErrorNumber::InvalidArgument}),
                          testing::CaseName());
+
+// What Windows answers for a program whose manifest asks for administrator
+// rights: CreateProcessW refuses it, ShellExecuteExW asks for consent, and
+// the user gives it (shell_error 0) or not.
+struct Elevation {
+    static inline DWORD shell_error = 0;
+    static inline int shell_calls = 0;
+    static inline std::wstring file;
+    static inline std::wstring parameters;
+    static inline int show = 0;
+
+    static BOOL WINAPI create_process(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+                                      LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
+        ::SetLastError(740);  // ERROR_ELEVATION_REQUIRED
+        return FALSE;
+    }
+    static BOOL WINAPI shell_execute(SHELLEXECUTEINFOW* execute) {
+        ++shell_calls;
+        file = execute->lpFile;
+        parameters = execute->lpParameters != nullptr ? execute->lpParameters : L"";
+        show = execute->nShow;
+        if (shell_error != 0) {
+            ::SetLastError(shell_error);
+            return FALSE;
+        }
+        execute->hProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ::GetCurrentProcessId());
+        return TRUE;
+    }
+};
+
+struct ElevatedCase {
+    const char* name;
+    std::wstring line;      // in the fixture's folder; {} stands for it
+    std::wstring program;   // found as CreateProcessW finds it
+    std::wstring parameters;
+    bool beside_its_folder = false;  // a My.exe beside "My Game"
+};
+
+std::wstring in_folder(std::wstring text, const fs::path& folder) {
+    for (std::size_t at = text.find(L"{}"); at != std::wstring::npos; at = text.find(L"{}"))
+        text.replace(at, 2, folder.wstring());
+    return text;
+}
+
+class ElevatedStart : public StartFolder, public ::testing::WithParamInterface<ElevatedCase> {};
+
+TEST_P(ElevatedStart, GoesThroughTheConsentPromptWithTheSameProgramAndArguments) {
+    fs::copy_file(program, dir.path() / "game.exe");
+    if (GetParam().beside_its_folder) fs::copy_file(program, dir.path() / "My.exe");
+    Elevation::shell_error = 0;
+    const double task_id = start_process(in_folder(GetParam().line, dir.path()),
+                                         {Elevation::create_process, Elevation::shell_execute});
+    EXPECT_TRUE(fs::equivalent(Elevation::file, in_folder(GetParam().program, dir.path())))
+        << to_utf8(Elevation::file);
+    EXPECT_EQ(Elevation::parameters, in_folder(GetParam().parameters, dir.path()));
+    EXPECT_EQ(Elevation::show, SW_SHOWNORMAL);
+    EXPECT_EQ(task_id, static_cast<double>(::GetCurrentProcessId()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ElevatedStart,
+    ::testing::Values(ElevatedCase{"quoted_path", L"\"{}\\My Game\\touch_marker.exe\" a b",
+                                   L"{}\\My Game\\touch_marker.exe", L"a b"},
+                      ElevatedCase{"unquoted_path_whose_first_word_is_no_file",
+                                   L"{}\\My Game\\touch_marker  -full", L"{}\\My Game\\touch_marker.exe", L"-full"},
+                      // As C:\Program.exe would take "C:\Program Files\...".
+                      ElevatedCase{"unquoted_path_whose_first_word_is_a_file", L"{}\\My Game\\touch_marker.exe x",
+                                   L"{}\\My.exe", L"Game\\touch_marker.exe x", true},
+                      ElevatedCase{"name_in_the_working_folder", L"game", L"{}\\game.exe", L""}),
+    testing::CaseName());
+
+TEST_F(StartFolder, DeclinedOrFailedConsentIsARunTimeErrorOfItsOwn) {
+    for (const auto& [shell_error, number, words] :
+         {std::tuple{DWORD{ERROR_CANCELLED}, ErrorNumber::PermissionDenied, "管理者"},
+          std::tuple{DWORD{ERROR_NOT_ENOUGH_MEMORY}, ErrorNumber::InvalidArgument, "エラー 8"}}) {
+        Elevation::shell_error = shell_error;
+        try {
+            start_process(program.wstring(), {Elevation::create_process, Elevation::shell_execute});
+            ADD_FAILURE() << "started";
+        } catch (const RunTimeError& error) {
+            EXPECT_EQ(error.number(), static_cast<int>(number));
+            EXPECT_NE(error.description().find(words), std::string::npos) << error.description();
+        }
+    }
+}
+
+TEST_F(StartFolder, OnlyARefusalForRightsGoesToTheConsentPrompt) {
+    Elevation::shell_calls = 0;
+    EXPECT_THROW(start_process(L"no_such_program.exe", {::CreateProcessW, Elevation::shell_execute}), RunTimeError);
+    EXPECT_EQ(Elevation::shell_calls, 0);
+}
 
 }  // namespace
 }  // namespace mirutoka::platform
