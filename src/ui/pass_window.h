@@ -54,11 +54,13 @@ constexpr int Label1_width(int caption_width, int dots_per_inch) {
 }
 
 // The key filter of Text1: a carriage return never reaches the text (Enter
-// belongs to the default button). 0 means the character is discarded. The
-// Win32 edit control gets every character through it; Qt's line edit takes
-// no carriage return into its text, so the Qt front end needs none.
+// belongs to the default button), and neither does DEL, which the Windows
+// edit control types for Ctrl+Backspace: invisible, it would show as one more
+// '*' where the user believes a word was deleted. 0 means the character is
+// discarded. The Win32 edit control gets every character through it; Qt's
+// line edit takes neither into its text, so the Qt front end needs none.
 constexpr void Text1_KeyPress(std::int16_t& KeyAscii) {
-    if (KeyAscii == 13) KeyAscii = 0;
+    if (KeyAscii == 13 || KeyAscii == 127) KeyAscii = 0;
 }
 
 }  // namespace mirutoka::ui

@@ -188,15 +188,16 @@ struct EditSpy {
     }
 };
 
-// Ctrl+M types a carriage return as a character of its own; the field's
-// filter discards it, so the edit control never sees it (on Windows it
-// would beep) and the characters around it go on.
-TEST(Text1Filter, CarriageReturnNeverReachesTheEditControl) {
+// Ctrl+M types a carriage return as a character of its own, Ctrl+Backspace
+// a DEL; the field's filter discards both, so the edit control never sees
+// them (on Windows a carriage return would beep, a DEL would be one more '*')
+// and the characters around them go on.
+TEST(Text1Filter, CarriageReturnAndDelNeverReachTheEditControl) {
     Fakes fakes;
     const PassWindow PASS = PASS_made_under(WH_CBT, EditSpy::on_create, fakes);
     ASSERT_NE(EditSpy::edit_procedure, nullptr);
     const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
-    for (const wchar_t c : std::wstring_view(L"se\rcret")) ::SendMessageW(Text1, WM_CHAR, c, 1);
+    for (const wchar_t c : std::wstring_view(L"se\rcr\x7F" L"et")) ::SendMessageW(Text1, WM_CHAR, c, 1);
     EXPECT_EQ(EditSpy::characters, L"secret");
 }
 
