@@ -22,8 +22,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     mirutoka::gate::run_event_handler(
         [&] {
             mirutoka::ui::win32::PassWindow PASS(instance, {files, program_start, message_boxes, error_report});
-            message_boxes.own_by(PASS.window());
-            error_report.own_by(PASS.window());
             exit_code = PASS.run();
         },
         error_report);

@@ -6,9 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/run_time_error.h"
 #include "platform/secrets.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/wide_text.h"
+#include "ui/win32/box_owner.h"
 #include "ui/win32/dialog_template.h"
+#include "ui/win32/dpi.h"
 
 namespace mirutoka::ui::win32 {
 namespace {
@@ -22,8 +26,8 @@ constexpr int icon_id = 1;
 // Label1 comes first so that screen readers name the field after it; only
 // Text1 and Command1 are tab stops, in that order.
 DialogTemplate PASS_template() {
-    DialogTemplate description(window_class_name, platform::to_wide(PASS_title),
-                               PassWindow::PASS_style | DS_MODALFRAME, PassWindow::PASS_extended_style);
+    DialogTemplate description(window_class_name, platform::to_wide(PASS_title), PassWindow::PASS_style,
+                               PassWindow::PASS_extended_style);
     description.add_control(L"STATIC", platform::to_wide(ui::Label1.text), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                             0, Label1_id);
     description.add_control(L"EDIT", platform::to_wide(ui::Text1.text),
@@ -44,15 +48,63 @@ void show_caps_lock_balloon_if_on(HWND field) {
     ::SendMessageW(field, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
 }
 
+// A window that could not be made, with the system's reason.
+platform::RunTimeError window_error(const char* what) {
+    return platform::run_time_error(platform::Failure::NotCreated, what, "エラー " + std::to_string(::GetLastError()));
+}
+
+// A dialog class of PASS's name, with the program's icon, for the template to name.
+void register_dialog_class(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = procedure;
+    window_class.cbWndExtra = DLGWINDOWEXTRA;
+    window_class.hInstance = instance;
+    window_class.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(icon_id));
+    window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = window_class_name;
+    if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw window_error("ウィンドウクラス");
+}
+
+// A hidden window to own PASS: an owned window gets no taskbar button, as
+// with classic Windows programs. Without it PASS would get one.
+UniqueWindow create_hidden_owner(HINSTANCE instance) {
+    UniqueWindow owner(::CreateWindowExW(0, L"STATIC", platform::to_wide(PASS_title).c_str(), WS_POPUP, 0, 0, 0, 0,
+                                         nullptr, nullptr, instance, nullptr));
+    if (!owner) throw window_error("ウィンドウ");
+    return owner;
+}
+
+// The program's icon at `width` pixels, scaled down from the next larger
+// picture where the file has none of that size. LoadImageW, where the common
+// controls lack the function, scales the nearest one either way.
+UniqueIcon program_icon(HINSTANCE instance, int width) {
+    using LoadScaledDown = HRESULT WINAPI(HINSTANCE, PCWSTR, int, int, HICON*);
+    HICON icon = nullptr;
+    if (auto* scale_down = platform::system_function<LoadScaledDown>(L"comctl32.dll", "LoadIconWithScaleDown"))
+        scale_down(instance, MAKEINTRESOURCEW(icon_id), width, width, &icon);
+    if (icon == nullptr)
+        icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(icon_id), IMAGE_ICON, width, width, 0));
+    return UniqueIcon(icon);
+}
+
 }  // namespace
+
+void come_forward(HWND window, decltype(&::SetForegroundWindow) set_foreground) {
+    if (set_foreground(window)) return;
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FLASHWINFO flash{sizeof(flash), window, FLASHW_CAPTION | FLASHW_TIMERNOFG, 0, 0};
+    ::FlashWindowEx(&flash);
+}
 
 SIZE PassWindow::client_size(int dots_per_inch) {
     return {twips_to_pixels(PASS_client_width, dots_per_inch), twips_to_pixels(PASS_client_height, dots_per_inch)};
 }
 
 PassWindow::PassWindow(HINSTANCE instance, const gate::Services& services)
-    : services_(services), owner_(create_hidden_owner(instance, PASS_title)) {
-    register_dialog_class(instance, window_class_name, class_procedure, icon_id);
+    : services_(services), instance_(instance), owner_(create_hidden_owner(instance)) {
+    register_dialog_class(instance, class_procedure);
     const DialogTemplate description = PASS_template();
     ::CreateDialogIndirectParamW(instance, description.get(), owner_.get(), dialog_procedure,
                                  reinterpret_cast<LPARAM>(this));
@@ -63,12 +115,13 @@ PassWindow::~PassWindow() {
     if (PASS_ != nullptr) ::DestroyWindow(PASS_);
 }
 
-// SetWindowPos shows the window as it is: ShowWindow would take the show
-// state of the shortcut or of `start /max` for the first window shown, and
-// PASS is never maximized or minimized.
+// SetWindowPos shows the window as it is. The program's first ShowWindow
+// with SW_SHOW, SW_SHOWNORMAL or SW_SHOWDEFAULT would take the show state its
+// starter put in STARTUPINFO (a shortcut's "Run: Maximized", `start /min`),
+// and PASS is never maximized or minimized.
 int PassWindow::run() {
     ::SetWindowPos(PASS_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ::SetForegroundWindow(PASS_);
+    come_forward(PASS_);
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (PASS_ != nullptr && ::IsDialogMessageW(PASS_, &message)) continue;
@@ -85,7 +138,7 @@ int PassWindow::run() {
 LRESULT CALLBACK PassWindow::class_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message != WM_GETMINMAXINFO) return ::DefDlgProcW(window, message, wparam, lparam);
     const auto* PASS = reinterpret_cast<const PassWindow*>(::GetWindowLongPtrW(window, DWLP_USER));
-    const int dots_per_inch = PASS != nullptr ? PASS->dots_per_inch_ : window_dpi(window);
+    const int dots_per_inch = PASS != nullptr && PASS->dots_per_inch_ != 0 ? PASS->dots_per_inch_ : window_dpi(window);
     const SIZE frame = frame_size(client_size(dots_per_inch), PASS_style, PASS_extended_style, dots_per_inch);
     auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
     limits->ptMinTrackSize = limits->ptMaxTrackSize = {frame.cx, frame.cy};
@@ -120,10 +173,17 @@ INT_PTR PassWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:  // the close box, Alt+F4, the system menu: no check
         unload();
         return TRUE;
-    case WM_DPICHANGED:
+    case WM_DPICHANGED: {
+        // The suggested size scales the whole frame, which does not scale in
+        // step with the client area: only its place is taken.
         lay_out(HIWORD(wparam));
-        move_to_suggested_place(PASS_, lparam);
+        set_icons();
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        const SIZE size = frame();
+        ::SetWindowPos(PASS_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
         return TRUE;
+    }
     default:
         return FALSE;
     }
@@ -139,7 +199,13 @@ void PassWindow::initialise() {
     ::SetWindowSubclass(Text1, Text1_procedure, 0, reinterpret_cast<DWORD_PTR>(this));
     keep_own_layout_on_dpi_change(PASS_);
     lay_out(window_dpi(PASS_));
-    centre_on_screen(PASS_);
+    set_icons();
+    const SIZE size = frame();
+    ::SetWindowPos(PASS_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (BoxOwner* boxes : {dynamic_cast<BoxOwner*>(&services_.message_boxes),
+                            dynamic_cast<BoxOwner*>(&services_.error_report)})
+        if (boxes != nullptr) boxes->own_by(PASS_);
     ::SetFocus(Text1);
 }
 
@@ -157,8 +223,21 @@ void PassWindow::lay_out(int dots_per_inch) {
     place(Command1, ui::Command1, twips_to_pixels(ui::Command1.twips.width, dots_per_inch));
     font_ = std::move(font);
     dots_per_inch_ = dots_per_inch;
+}
 
-    set_client_size(PASS_, client_size(dots_per_inch), PASS_style, PASS_extended_style, dots_per_inch);
+SIZE PassWindow::frame() const {
+    return frame_size(client_size(dots_per_inch_), PASS_style, PASS_extended_style, dots_per_inch_);
+}
+
+// The icons of the title bar and of Alt+Tab at the window's DPI; the old
+// ones go once the window has the new.
+void PassWindow::set_icons() {
+    UniqueIcon big = program_icon(instance_, system_metric(SM_CXICON, dots_per_inch_));
+    UniqueIcon small = program_icon(instance_, system_metric(SM_CXSMICON, dots_per_inch_));
+    ::SendMessageW(PASS_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageW(PASS_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    big_icon_ = std::move(big);
+    small_icon_ = std::move(small);
 }
 
 // Unloading the only window ends the message loop, and so the program.

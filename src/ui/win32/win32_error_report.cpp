@@ -7,7 +7,6 @@
 
 #include "gate/front_end.h"
 #include "platform/win32/wide_text.h"
-#include "ui/win32/win32_message_boxes.h"
 
 namespace mirutoka::ui::win32 {
 
@@ -15,7 +14,7 @@ void Win32ErrorReport::report(const platform::RunTimeError& error) {
     const std::string text = gate::untrapped_error_text(error);
     std::fprintf(stderr, "mirutoka: %s\n", text.c_str());
     std::fflush(stderr);
-    ::MessageBoxW(live_owner(owner_), platform::to_wide(text).c_str(),
+    ::MessageBoxW(live_owner(), platform::to_wide(text).c_str(),
                   platform::to_wide(gate::untrapped_error_title).c_str(), MB_OK | MB_ICONERROR);
     ::ExitProcess(1);
 }

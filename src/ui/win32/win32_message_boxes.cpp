@@ -7,7 +7,7 @@
 namespace mirutoka::ui::win32 {
 
 void Win32MessageBoxes::show(const gate::Message& message) {
-    ::MessageBoxW(live_owner(owner_), platform::to_wide(message.prompt).c_str(),
+    ::MessageBoxW(live_owner(), platform::to_wide(message.prompt).c_str(),
                   platform::to_wide(message.title).c_str(), MB_OK | MB_ICONQUESTION);
 }
 

@@ -10,8 +10,10 @@
 #include <thread>
 
 #include "gate/ok_action.h"
+#include "platform/win32/wide_text.h"
 #include "support/fakes.h"
 #include "ui/win32/failing_allocation.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/win32_message_boxes.h"
 
 namespace mirutoka::ui::win32 {
@@ -79,9 +81,9 @@ void watch_box(const wchar_t* title, DWORD thread, BoxSeen& seen) {
 }
 
 // Even when another window is active, a box belongs to PASS, which is
-// disabled while the box is up, so OK cannot be pressed a second time.
+// disabled while the box is up, so OK cannot be pressed a second time. PASS
+// takes the boxes it is given as its own.
 TEST_F(PassWindowTest, MessageBoxesAreOwnedByPassAndDisableIt) {
-    message_boxes.own_by(PASS.window());
     ::ShowWindow(PASS.window(), SW_SHOWNORMAL);
     const UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                                                100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
@@ -110,27 +112,48 @@ TEST_F(PassWindowTest, AnErrorInAHandlerGoesToTheReport) {
 // Keeps one control class from being created, as when the system is out of resources.
 struct RefuseToCreate {
     static inline const wchar_t* refused = nullptr;
+    static inline int refusals_left = 0;
 
     static LRESULT CALLBACK on_create(int code, WPARAM wparam, LPARAM lparam) {
         wchar_t class_name[16]{};
-        if (code == HCBT_CREATEWND && ::GetClassNameW(reinterpret_cast<HWND>(wparam), class_name, 16) != 0 &&
-            std::wstring_view(class_name) == refused)
+        if (code == HCBT_CREATEWND && refusals_left > 0 &&
+            ::GetClassNameW(reinterpret_cast<HWND>(wparam), class_name, 16) != 0 &&
+            std::wstring_view(class_name) == refused) {
+            --refusals_left;
             return 1;
+        }
         return ::CallNextHookEx(nullptr, code, wparam, lparam);
     }
 };
 
 // When PASS cannot be made, the error is thrown to the report, and nothing
 // has ended the message loop: the report's box stays up until it is read.
+// The hidden owner, the first window made, is no exception: without it PASS
+// would have a taskbar button.
 TEST(PassWindowCreation, FailsWithAnErrorAndLeavesTheLoopRunning) {
-    Fakes fakes;
-    RefuseToCreate::refused = L"Edit";
-    EXPECT_THROW((void)PASS_made_under(WH_CBT, RefuseToCreate::on_create, fakes), platform::RunTimeError);
-    MSG message{};
-    EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    for (const wchar_t* refused : {L"Edit", L"Static"}) {
+        Fakes fakes;
+        RefuseToCreate::refused = refused;
+        RefuseToCreate::refusals_left = 1;
+        EXPECT_THROW((void)PASS_made_under(WH_CBT, RefuseToCreate::on_create, fakes), platform::RunTimeError)
+            << platform::to_utf8(refused);
+        MSG message{};
+        EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    }
 }
 
-// The size PASS has as it is made, seen from a hook on the messages sent to it.
+SIZE client_area(HWND window) {
+    RECT area{};
+    ::GetClientRect(window, &area);
+    return {area.right, area.bottom};
+}
+
+// 330 x 39 at 96 dpi, as designed.
+SIZE designed_client_area(int dots_per_inch) {
+    return {::MulDiv(330, dots_per_inch, 96), ::MulDiv(39, dots_per_inch, 96)};
+}
+
+// The client area PASS has as it is made, seen from a hook on the messages sent to it.
 struct SizeAtCreation {
     static inline SIZE size{};
 
@@ -138,11 +161,8 @@ struct SizeAtCreation {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
         wchar_t class_name[8]{};
         if (code == HC_ACTION && sent->message == WM_CREATE && ::GetClassNameW(sent->hwnd, class_name, 8) != 0 &&
-            std::wstring_view(class_name) == L"PASS") {
-            RECT frame{};
-            ::GetWindowRect(sent->hwnd, &frame);
-            size = {frame.right - frame.left, frame.bottom - frame.top};
-        }
+            std::wstring_view(class_name) == L"PASS")
+            size = client_area(sent->hwnd);
         return ::CallNextHookEx(nullptr, code, wparam, lparam);
     }
 };
@@ -153,16 +173,37 @@ struct SizeAtCreation {
 TEST(PassWindowCreation, HasItsDesignedSizeFromTheStartAndKeepsIt) {
     Fakes fakes;
     const PassWindow PASS = PASS_made_under(WH_CALLWNDPROC, SizeAtCreation::on_message, fakes);
-    const int dots_per_inch = window_dpi(PASS.window());
-    const SIZE designed = frame_size(PassWindow::client_size(dots_per_inch), PassWindow::PASS_style,
-                                     PassWindow::PASS_extended_style, dots_per_inch);
+    const SIZE designed = designed_client_area(window_dpi(PASS.window()));
     EXPECT_EQ(SizeAtCreation::size.cx, designed.cx);
     EXPECT_EQ(SizeAtCreation::size.cy, designed.cy);
     ::SetWindowPos(PASS.window(), nullptr, 0, 0, 107, 29, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT frame{};
-    ::GetWindowRect(PASS.window(), &frame);
-    EXPECT_EQ(frame.right - frame.left, designed.cx);
-    EXPECT_EQ(frame.bottom - frame.top, designed.cy);
+    const SIZE kept = client_area(PASS.window());
+    EXPECT_EQ(kept.cx, designed.cx);
+    EXPECT_EQ(kept.cy, designed.cy);
+}
+
+// Which of two top-level windows is nearer the top.
+bool is_above(HWND window, HWND other) {
+    for (HWND at = ::GetTopWindow(nullptr); at != nullptr; at = ::GetWindow(at, GW_HWNDNEXT)) {
+        if (at == window) return true;
+        if (at == other) return false;
+    }
+    return false;
+}
+
+BOOL WINAPI refuse_foreground(HWND) { return FALSE; }
+
+// Where Windows keeps another program in front, PASS still comes above it,
+// and leaves it the focus.
+TEST_F(PassWindowTest, ComesAboveTheActiveWindowWhenItMayNotTakeTheFocus) {
+    ::SetWindowPos(PASS.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    const UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                               100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    ::SetForegroundWindow(other.get());
+    ASSERT_TRUE(is_above(other.get(), PASS.window()));
+    come_forward(PASS.window(), refuse_foreground);
+    EXPECT_TRUE(is_above(PASS.window(), other.get()));
+    EXPECT_EQ(::GetForegroundWindow(), other.get());
 }
 
 // Every character that reaches the edit control itself, beneath the
@@ -286,35 +327,25 @@ TEST_P(AtDpi, LabelShowsItsWholeCaption) {
     EXPECT_GE(box.right - box.left, twips_to_pixels(ui::Label1.twips.width, dots_per_inch));
 }
 
-// After WM_DPICHANGED the frame is the one Windows itself gives for the
-// designed client area at that DPI, not the suggested rectangle, which
-// scales the whole frame; the window goes where it was suggested.
-TEST_P(AtDpi, FrameHoldsTheDesignedClientArea) {
-    const int dots_per_inch = GetParam();
-    using AdjustForDpi = BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT);
-    auto* adjust_for_dpi = reinterpret_cast<AdjustForDpi*>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-    ASSERT_NE(adjust_for_dpi, nullptr);
-    const SIZE client = PassWindow::client_size(dots_per_inch);
-    RECT expected{0, 0, client.cx, client.cy};
-    adjust_for_dpi(&expected, PassWindow::PASS_style, FALSE, PassWindow::PASS_extended_style,
-                   static_cast<UINT>(dots_per_inch));
-
-    RECT suggested{40, 30, 40 + 2 * client.cx, 30 + 3 * client.cy};
-    ::SendMessageW(PASS.window(), WM_DPICHANGED, MAKEWPARAM(dots_per_inch, dots_per_inch),
-                   reinterpret_cast<LPARAM>(&suggested));
-    RECT frame{};
-    ::GetWindowRect(PASS.window(), &frame);
-    EXPECT_EQ(frame.right - frame.left, expected.right - expected.left) << dots_per_inch << " dpi";
-    EXPECT_EQ(frame.bottom - frame.top, expected.bottom - expected.top) << dots_per_inch << " dpi";
-    EXPECT_EQ(frame.left, suggested.left);
-    EXPECT_EQ(frame.top, suggested.top);
-    if (dots_per_inch == window_dpi(PASS.window())) {
-        RECT area{};
-        ::GetClientRect(PASS.window(), &area);
-        EXPECT_EQ(area.right, client.cx);
-        EXPECT_EQ(area.bottom, client.cy);
+// After WM_DPICHANGED PASS goes where it was suggested, at its designed
+// size, not the suggested one, which scales the whole frame. The window's
+// frame is drawn for its own DPI only, so the client area is looked at once
+// the DPI is back at the window's own.
+TEST_P(AtDpi, GoesWhereSuggestedAndKeepsTheDesignedClientArea) {
+    const int own_dpi = window_dpi(PASS.window());
+    for (const int dots_per_inch : {GetParam(), own_dpi}) {
+        RECT suggested{40 + dots_per_inch, 30, 1000, 900};
+        ::SendMessageW(PASS.window(), WM_DPICHANGED, MAKEWPARAM(dots_per_inch, dots_per_inch),
+                       reinterpret_cast<LPARAM>(&suggested));
+        RECT frame{};
+        ::GetWindowRect(PASS.window(), &frame);
+        EXPECT_EQ(frame.left, suggested.left) << dots_per_inch << " dpi";
+        EXPECT_EQ(frame.top, suggested.top) << dots_per_inch << " dpi";
+        EXPECT_LT(frame.right - frame.left, suggested.right - suggested.left) << dots_per_inch << " dpi";
     }
+    const SIZE area = client_area(PASS.window());
+    EXPECT_EQ(area.cx, designed_client_area(own_dpi).cx);
+    EXPECT_EQ(area.cy, designed_client_area(own_dpi).cy);
 }
 
 // Counts the fonts a control was told to drop that had already been deleted.
