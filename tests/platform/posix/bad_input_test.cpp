@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -222,6 +223,9 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     ::sigaddset(&user1, SIGUSR1);
     ::sigprocmask(SIG_BLOCK, &user1, nullptr);
     ::signal(SIGUSR2, SIG_IGN);
+    // And a descriptor anyone could leave open without close-on-exec.
+    const int left_open = ::open("/dev/null", O_RDONLY);
+    ASSERT_GT(left_open, 2);
     const testing::TempDir dir;
     const testing::ScopedWorkingDirectory in_dir(dir.path());
     write("himitsu\n"s + INHERIT_PROBE + " inherited.txt\n");
@@ -230,6 +234,7 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     testing::FakeMessageBoxes boxes;
     testing::FakeErrorReport errors;
     gate::Command1_Click({files, program_start, boxes, errors}, SecretText(typed));
+    ::close(left_open);
     ASSERT_TRUE(testing::wait_for_file(dir.path() / "inherited.txt"));
     std::string report;
     std::getline(std::ifstream(dir.path() / "inherited.txt"), report);

@@ -1,7 +1,12 @@
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "gate/field_reader.h"
@@ -50,12 +55,41 @@ INSTANTIATE_TEST_SUITE_P(
         ProbeCase{"missing", [](const fs::path&) {}, 1}),
     testing::CaseName());
 
+// A PASSWORD.INI beside this very program, none in the working folder.
 TEST(Probe, LooksInTheWorkingDirectoryNotBesideTheProgram) {
-    const TempDir program_folder;
+    const fs::path beside_the_program = fs::read_symlink("/proc/self/exe").parent_path() / password_file_name;
+    ASSERT_FALSE(fs::exists(beside_the_program));
+    struct Removed {
+        fs::path file;
+        ~Removed() { fs::remove(file); }
+    } const removed{beside_the_program};
+    std::ofstream(beside_the_program) << "pw\ncmd";
     const TempDir working_folder;
-    program_folder.write(password_file_name, "pw\ncmd");
     const ScopedWorkingDirectory in_dir(working_folder.path());
     EXPECT_EQ(File_Ok(NativeFiles(), password_file_name), 1);
+}
+
+// Opening a terminal device makes it the controlling terminal of a session
+// leader that has none, unless it is opened with O_NOCTTY; a PASSWORD.INI
+// that is one must not give mirutoka (and the program it starts) a terminal.
+TEST(Probe, GivesNoControllingTerminalThroughAFileThatIsATerminal) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const TempDir dir;
+    fs::create_symlink(::ptsname(master), dir.path() / password_file_name);
+    const ScopedWorkingDirectory in_dir(dir.path());
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        const std::int16_t probe = File_Ok(NativeFiles(), password_file_name);
+        ::_exit(probe == 1 && ::open("/dev/tty", O_RDONLY | O_NOCTTY) < 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the session got a controlling terminal";
 }
 
 TEST(OpenForInput, NamesTheErrorOfAMissingFile) {

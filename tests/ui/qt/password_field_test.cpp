@@ -7,8 +7,16 @@
 #include <QTest>
 #include <qpa/qwindowsysteminterface.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <deque>
+#include <fstream>
 #include <memory>
+#include <span>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "gate/password_file.h"
@@ -67,6 +75,35 @@ public:
 private:
     std::deque<std::pair<QPointer<QObject>, std::unique_ptr<QKeyEvent>>> held_;
 };
+
+constexpr char16_t mask = 0x5A5A;
+
+// Whether the writable memory of this process holds `masked` unmasked.
+bool in_memory(std::span<const char16_t> masked) {
+    std::ifstream maps("/proc/self/maps");
+    const int memory = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
+    std::vector<char16_t> region;
+    bool found = false;
+    for (std::string line; !found && std::getline(maps, line);) {
+        std::istringstream fields(line);
+        std::string range, permissions;
+        fields >> range >> permissions;
+        if (permissions.substr(0, 2) != "rw" || line.find("[vvar") != std::string::npos) continue;
+        const std::size_t begin = std::stoul(range, nullptr, 16);
+        const std::size_t end = std::stoul(range.substr(range.find('-') + 1), nullptr, 16);
+        region.resize((end - begin) / 2);
+        const ssize_t count = ::pread(memory, region.data(), end - begin, static_cast<off_t>(begin));
+        const std::size_t units = count > 0 ? static_cast<std::size_t>(count) / 2 : 0;
+        for (std::size_t at = 0; !found && at + masked.size() <= units; ++at) {
+            std::size_t k = 0;
+            while (k < masked.size() && (region[at + k] ^ mask) == masked[k]) ++k;
+            found = k == masked.size();
+        }
+    }
+    ::close(memory);
+    std::fill(region.begin(), region.end(), u'\0');
+    return found;
+}
 
 class PasswordFieldTest : public QObject {
     Q_OBJECT
@@ -173,6 +210,20 @@ private slots:
         bridge.answer_all();
         QCOMPARE(Text1->text(), QStringLiteral("m"));
         QVERIFY(!bridge.was_told_of(u'm'));
+    }
+
+    // Set at once, as typing would leave copies in buffers Qt grows and frees.
+    void the_taken_text_is_wiped_once_handed_over() {
+        std::vector<char16_t> masked(4000);
+        for (std::size_t i = 0; i < masked.size(); ++i) masked[i] = static_cast<char16_t>((u'a' + i * 7 % 26) ^ mask);
+        {
+            QString text(static_cast<qsizetype>(masked.size()), Qt::Uninitialized);
+            for (qsizetype i = 0; i < text.size(); ++i) text[i] = QChar(masked[static_cast<std::size_t>(i)] ^ mask);
+            Text1->setText(text);
+        }
+        const platform::SecretText taken = Text1->take();
+        QCOMPARE(taken.size(), masked.size());
+        QVERIFY2(!in_memory(std::span(masked).subspan(1000, 16)), "a piece of the taken text is still in memory");
     }
 
     // fcitx5 and IBus send the query event; QInputMethod asks by name.
