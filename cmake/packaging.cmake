@@ -57,12 +57,13 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The platform plugins are no library the program links, so dpkg-shlibdeps
-  # cannot see them; libqt6gui6 only recommends the X11 one. The Wayland
-  # keyboard watch asks Qt's platform interface, whose layout only this Qt
-  # build promises.
+  # cannot see them; libqt6gui6 only recommends the X11 one. Without the
+  # Wayland one, a Wayland desktop would get the window through XWayland,
+  # where any X11 program hears its keys. The Wayland keyboard watch asks
+  # Qt's platform interface, whose layout only this Qt build promises.
   find_package(Qt6 REQUIRED COMPONENTS Core)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-base-abi (= ${Qt6_VERSION})")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-noto-cjk | fonts-vlgothic")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, qt6-base-abi (= ${Qt6_VERSION})")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-vlgothic")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "mirutoka shows one small Japanese window with a masked password field.
 When the typed text equals the first field of PASSWORD.INI in the working
 directory, it starts the command line in the second field; otherwise it

@@ -11,6 +11,8 @@ check "cpack builds the .deb" test -f "$package"
 lint=$(lintian --tag-display-limit 0 "$package" 2>&1 | grep -E '^[EW]: ')
 check "lintian reports no error or warning: $lint" test -z "$lint"
 
+not_grep() { ! grep -q "$@"; }
+
 root="$work/root"
 dpkg-deb -x "$package" "$root"
 for file in usr/bin/mirutoka usr/share/applications/mirutoka.desktop usr/share/icons/hicolor/32x32/apps/mirutoka.png \
@@ -20,8 +22,16 @@ for file in usr/bin/mirutoka usr/share/applications/mirutoka.desktop usr/share/i
 done
 fields=$(dpkg-deb -f "$package" Depends Recommends)
 check "it depends on the X11 platform plugin" grep -q '^Depends:.*qt6-qpa-plugins' <<<"$fields"
-check "it recommends the Wayland platform plugin" grep -q '^Recommends:.*qt6-wayland' <<<"$fields"
+check "it depends on the Wayland platform plugin" grep -q '^Depends:.*qt6-wayland' <<<"$fields"
 check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/mirutoka.desktop"
+# The menu entry starts mirutoka wherever the desktop starts programs; the
+# example entry names the folder of the example it protects.
+check "the menu entry names no working folder" not_grep '^Path=' "$root/usr/share/applications/mirutoka.desktop"
+example_entry="$root/usr/share/doc/mirutoka/examples/linux/mirutoka-supertuxkart.desktop"
+check "the example menu entry is valid" desktop-file-validate "$example_entry"
+example_folder=$(sed -n 's/^Path=//p' "$example_entry")
+check "its Path= is a folder the package fills with a PASSWORD.INI ($example_folder)" \
+  test -f "$root$example_folder/PASSWORD.INI"
 check "the AppStream metainfo is valid" appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.mirutoka.metainfo.xml"
 
 start_x_session
