@@ -131,13 +131,6 @@ TEST_P(BrokenFile, RaisesRunTimeError) {
 INSTANTIATE_TEST_SUITE_P(Cases, BrokenFile, ::testing::ValuesIn(broken_cases),
                          testing::CaseName());
 
-TEST(FieldReader, AcceptsAFieldOf64KiB) {
-    FakeFiles files;
-    MemoryFile file(std::string(65'536, 'a') + "\n", 4096);
-    FieldReader reader(file, files);
-    EXPECT_EQ(reader.read_field().size(), 65'536U);
-}
-
 // A file that never ends: `start`, then `filler` for ever. However it goes
 // on, before a field, inside it or after it, the reader stops at the limit.
 class EndlessFile final : public platform::InputFile {

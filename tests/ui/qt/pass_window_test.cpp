@@ -58,18 +58,6 @@ private slots:
 
     void cleanup() { PASS.reset(); }
 
-    void has_the_designed_geometry_at_96_dpi() {
-        QCOMPARE(PASS->size(), QSize(330, 39));
-        QCOMPARE(PASS->minimumSize(), PASS->maximumSize());
-        QCOMPARE(control<QPushButton>("Command1")->geometry(), QRect(266, 7, 57, 22));
-        QCOMPARE(control<QLineEdit>("Text1")->geometry(), QRect(70, 7, 176, 22));
-        // The label may grow into the gap before the field, no further, for a wide caption.
-        const QRect label = control<QLabel>("Label1")->geometry();
-        QCOMPARE(label.topLeft(), QPoint(7, 14));
-        QCOMPARE(label.height(), 15);
-        QVERIFY(label.width() >= 57 && label.width() <= 63);
-    }
-
     // At 100, 125, 150 and 200 %: the caption's font grows with the scale, the
     // label as the layout allows.
     void label_shows_its_whole_caption_data() {
