@@ -348,6 +348,28 @@ TEST_P(AtDpi, GoesWhereSuggestedAndKeepsTheDesignedClientArea) {
     EXPECT_EQ(area.cy, designed_client_area(own_dpi).cy);
 }
 
+int icon_width(HWND window, WPARAM which) {
+    const auto icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, which, 0));
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// The title bar's and Alt+Tab's icons are drawn from the picture of the size
+// the DPI asks for, not scaled from the 32 x 32 one.
+TEST_P(AtDpi, HasIconsOfTheSizesItsDpiAsksFor) {
+    const int dots_per_inch = GetParam();
+    RECT suggested{0, 0, 600, 200};
+    ::SendMessageW(PASS.window(), WM_DPICHANGED, MAKEWPARAM(dots_per_inch, dots_per_inch),
+                   reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(icon_width(PASS.window(), ICON_BIG), system_metric(SM_CXICON, dots_per_inch));
+    EXPECT_EQ(icon_width(PASS.window(), ICON_SMALL), system_metric(SM_CXSMICON, dots_per_inch));
+}
+
 // Counts the fonts a control was told to drop that had already been deleted.
 LRESULT CALLBACK check_font_alive(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
     if (message == WM_SETFONT) {
