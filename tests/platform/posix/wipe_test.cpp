@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <fstream>
@@ -103,8 +104,7 @@ void write_password_file(std::string_view content) {
 using Counts = std::array<int, form_count>;
 
 // Every piece of a password in its forms, found by a rolling hash, so that a
-// 5,000-character password is looked for in one pass over the memory. A piece
-// is 10 bytes; of UTF-32, whose 10 bytes are only 2.5 characters, 20.
+// 5,000-character password is looked for in one pass over the memory.
 class PieceSearch {
 public:
     PieceSearch(const std::vector<const Password*>& passwords, const std::vector<Form>& forms,
@@ -180,10 +180,18 @@ private:
 };
 
 // What the memory holds of the passwords, by form: "none", or the counts.
+// A piece is as long as the shortest form allows, up to 32 bytes (of UTF-32,
+// 64): a 10-byte piece of a long password is only three kana, and among its
+// thousands of pieces one now and then equals three kana of some Japanese
+// message an earlier test left in freed memory, "…りませ…" of an error text.
+// Short passwords, whose pieces are their whole text, still catch a
+// fragment as small as a register or an inline string.
 class MemorySearch {
 public:
     explicit MemorySearch(const std::vector<const Password*>& passwords)
-        : bytes_(passwords, {Utf8, Cp932, Utf16LittleEndian, Utf16BigEndian}, 10), code_points_(passwords, {Utf32}, 20) {}
+        : bytes_(passwords, {Utf8, Cp932, Utf16LittleEndian, Utf16BigEndian},
+                 piece_length(passwords, {Utf8, Cp932, Utf16LittleEndian, Utf16BigEndian}, 32)),
+          code_points_(passwords, {Utf32}, piece_length(passwords, {Utf32}, 64)) {}
 
     [[nodiscard]] std::string found() const {
         Counts found{};
@@ -196,6 +204,14 @@ public:
     }
 
 private:
+    static std::size_t piece_length(const std::vector<const Password*>& passwords, const std::vector<Form>& forms,
+                                    std::size_t longest) {
+        std::size_t length = longest;
+        for (const Password* password : passwords)
+            for (const Form form : forms) length = std::min(length, password->masked(form).size());
+        return std::max<std::size_t>(length, 1);
+    }
+
     PieceSearch bytes_;
     PieceSearch code_points_;
 };
