@@ -8,6 +8,7 @@
 # Wayland window went, and no tool here types into one.
 # Usage: gnome_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
+source "$(dirname "$0")/nested_session.sh"
 if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
   # mutter runs this script again as its client and ends with it; what the
   # inner run says and how it ended come back through files.
@@ -16,18 +17,13 @@ if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
   XDG_RUNTIME_DIR=$session MIRUTOKA_IN_MUTTER=$session MUTTER_VERBOSE=1 MUTTER_DEBUG=placement \
     timeout 240 dbus-run-session -- \
     mutter --wayland --headless --virtual-monitor 1024x768 -- bash "$0" "$@" >"$session/mutter.log" 2>&1
-  cat "$session/inner.log" 2>/dev/null || { echo "gnome_e2e: mutter did not run the tests:" >&2; cat "$session/mutter.log" >&2; }
-  status=$(cat "$session/status" 2>/dev/null || echo 1)
-  rm -rf "$session"
-  exit "$status"
+  finish_outer_run gnome_e2e "$session" "$session/mutter.log"
 fi
 
-session=$MIRUTOKA_IN_MUTTER
-exec >"$session/inner.log" 2>&1
-trap 'echo $? > "$session/status"' EXIT
+start_inner_run "$MIRUTOKA_IN_MUTTER"
 source "$(dirname "$0")/e2e_lib.sh" "$2"
 use_program "$(realpath "$1")"
-trap 'status=$?; stop_everything; rm -rf "$work"; echo "$status" > "$session/status"' EXIT
+keep_status_after_cleanup
 require_tools xdotool xprop xwininfo
 poll window_manager_running || { echo "e2e: mutter's XWayland did not start" >&2; exit 1; }
 wayland_display=$WAYLAND_DISPLAY

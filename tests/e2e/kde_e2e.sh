@@ -5,6 +5,7 @@
 # window switcher. No tool here types into a KWin window.
 # Usage: kde_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
+source "$(dirname "$0")/nested_session.sh"
 if [ -z "${MIRUTOKA_IN_KWIN:-}" ]; then
   # KWin runs this script again as its session and ends with it; what the
   # inner run says and how it ended come back through files. The installed
@@ -21,19 +22,14 @@ if [ -z "${MIRUTOKA_IN_KWIN:-}" ]; then
     QT_LOGGING_RULES=kwin_scripting.debug=true timeout 240 dbus-run-session -- \
     "$session/bin/kwin_wayland" --virtual --width 1024 --height 768 --no-lockscreen --no-global-shortcuts \
     --no-kactivities --exit-with-session "$session/bin/session" >"$session/kwin.log" 2>&1
-  cat "$session/inner.log" 2>/dev/null || { echo "kde_e2e: KWin did not run the tests:" >&2; cat "$session/kwin.log" >&2; }
-  status=$(cat "$session/status" 2>/dev/null || echo 1)
-  rm -rf "$session"
-  exit "$status"
+  finish_outer_run kde_e2e "$session" "$session/kwin.log"
 fi
 
-session=$MIRUTOKA_IN_KWIN
-exec >"$session/inner.log" 2>&1
-trap 'echo $? > "$session/status"' EXIT
+start_inner_run "$MIRUTOKA_IN_KWIN"
 read -r program screenshot_dir <<<"$MIRUTOKA_KDE_ARGUMENTS"
 source "$(dirname "$0")/e2e_lib.sh" "$screenshot_dir"
 use_program "$program"
-trap 'status=$?; stop_everything; rm -rf "$work"; echo "$status" > "$session/status"' EXIT
+keep_status_after_cleanup
 require_tools dbus-send
 
 # Prints a line "WINDOW caption x y width height skip_taskbar skip_switcher"
