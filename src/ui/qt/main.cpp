@@ -25,6 +25,7 @@ int main() {
     QApplication::setDesktopSettingsAware(false);
     mirutoka::ui::qt::ToolkitArguments arguments;
     mirutoka::ui::qt::Application application(arguments.count(), arguments.values());
+    const mirutoka::ui::qt::SessionBusConnection session_bus;
     font_configuration.wait();
     QApplication::setWindowIcon(QIcon(QPixmap(mirutoka_icon_xpm)));
 

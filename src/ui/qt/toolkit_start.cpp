@@ -1,5 +1,6 @@
 #include "ui/qt/toolkit_start.h"
 
+#include <QDBusConnection>
 #include <QtGlobal>
 #include <QString>
 #include <fontconfig/fontconfig.h>
@@ -108,6 +109,10 @@ void FontConfigurationLoad::wait() {
     thread_.join();
     keep_only(faces_);
 }
+
+// QDBusConnection may be used from any thread; the connection is Qt's own,
+// the one it hands the bridge.
+SessionBusConnection::SessionBusConnection() : thread_([] { QDBusConnection::sessionBus(); }) {}
 
 void explain_missing_display() { qInstallMessageHandler(handle_message); }
 

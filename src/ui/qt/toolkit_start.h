@@ -55,6 +55,22 @@ private:
     std::jthread thread_;
 };
 
+// Qt's accessibility bridge connects to the session bus the first time a
+// widget reports a change, in the middle of building the window, and waits
+// there for the bus to answer: a few ms, more where there is no bus and
+// libdbus first tries to start one. Made right after QApplication, this
+// connects on a thread of its own while the window is built, so that the
+// bridge finds the connection made, or nearly. The destructor waits for it.
+class SessionBusConnection {
+public:
+    SessionBusConnection();
+    SessionBusConnection(const SessionBusConnection&) = delete;
+    SessionBusConnection& operator=(const SessionBusConnection&) = delete;
+
+private:
+    std::jthread thread_;
+};
+
 // From here on, a toolkit that reaches no display ends the process with one
 // line on standard error and exit status 1, not with an abort and advice to
 // reinstall.
