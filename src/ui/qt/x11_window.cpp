@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 namespace mirutoka::ui::qt {
 namespace {
@@ -20,11 +21,13 @@ xcb_connection_t* x11_connection() {
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-xcb_atom_t intern(xcb_connection_t* connection, std::string_view name) {
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data());
+xcb_intern_atom_cookie_t ask_atom(xcb_connection_t* connection, std::string_view name) {
+    return xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data());
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, xcb_intern_atom_cookie_t asked) {
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+        xcb_intern_atom_reply(connection, asked, nullptr), &std::free);
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
@@ -43,10 +46,13 @@ std::optional<bool> caps_lock_is_on() {
 void keep_off_taskbar(QWidget& window) {
     xcb_connection_t* connection = x11_connection();
     if (connection == nullptr) return;
+    // Both asked before either answer is read: one round trip to the server, not two.
+    const xcb_intern_atom_cookie_t asked_state = ask_atom(connection, "_NET_WM_STATE");
+    const xcb_intern_atom_cookie_t asked_skip_taskbar = ask_atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t skip_taskbar = intern(connection, "_NET_WM_STATE_SKIP_TASKBAR");
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, intern(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM,
-                        32, 1, &skip_taskbar);
+    const xcb_atom_t state = atom(connection, asked_state);
+    const xcb_atom_t skip_taskbar = atom(connection, asked_skip_taskbar);
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &skip_taskbar);
     xcb_flush(connection);
 }
 
@@ -54,24 +60,28 @@ FrameWatch::FrameWatch(QWidget& window, std::function<void(QMargins)> framed)
     : window_(window), framed_(std::move(framed)) {
     xcb_connection_t* connection = x11_connection();
     if (connection == nullptr) return;
-    frame_extents_atom_ = intern(connection, "_NET_FRAME_EXTENTS");
+    // The answer is read with the first event, by when it has long arrived.
+    asked_frame_extents_ = ask_atom(connection, "_NET_FRAME_EXTENTS").sequence;
+    watching_ = true;
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 FrameWatch::~FrameWatch() {
-    if (frame_extents_atom_ != 0) QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (watching_) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
 // Read straight from the property: Qt learns of the frame later, and not
 // always before the events that would tell the window.
 bool FrameWatch::nativeEventFilter(const QByteArray& event_type, void* message, qintptr*) {
     if (framed_ == nullptr || event_type != "xcb_generic_event_t") return false;
+    xcb_connection_t* connection = x11_connection();
+    if (asked_frame_extents_.has_value())
+        frame_extents_atom_ = atom(connection, {*std::exchange(asked_frame_extents_, std::nullopt)});
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7FU) != XCB_PROPERTY_NOTIFY) return false;
     const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
     if (property->atom != frame_extents_atom_ || property->window != static_cast<xcb_window_t>(window_.winId()))
         return false;
-    xcb_connection_t* connection = x11_connection();
     const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
         xcb_get_property_reply(connection,
                                xcb_get_property(connection, 0, property->window, frame_extents_atom_,

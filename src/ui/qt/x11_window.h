@@ -32,7 +32,9 @@ public:
 private:
     QWidget& window_;
     std::function<void(QMargins)> framed_;
+    std::optional<unsigned> asked_frame_extents_;  // the request's sequence number, until its answer is read
     unsigned frame_extents_atom_ = 0;
+    bool watching_ = false;
 };
 
 }  // namespace mirutoka::ui::qt
