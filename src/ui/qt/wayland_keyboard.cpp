@@ -1,13 +1,11 @@
 #include "ui/qt/wayland_keyboard.h"
 
-#include <QGuiApplication>
-#include <qpa/qplatformnativeinterface.h>
-#include <wayland-client.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <unistd.h>
+
+#include "ui/qt/wayland_objects.h"
 
 namespace mirutoka::ui::qt {
 namespace {
@@ -15,17 +13,6 @@ namespace {
 // Version 4 is the newest whose keyboard events all have listeners below.
 constexpr std::uint32_t seat_version = 4;
 
-wl_display* qt_wayland_display() {
-    if (QGuiApplication::platformName() != QLatin1String("wayland")) return nullptr;
-    return static_cast<wl_display*>(
-        QGuiApplication::platformNativeInterface()->nativeResourceForIntegration("wl_display"));
-}
-
-template <auto destroy>
-struct Destroy {
-    template <typename T>
-    void operator()(T* proxy) const { destroy(proxy); }
-};
 void release_keyboard(wl_keyboard* keyboard) {
     if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
         wl_keyboard_release(keyboard);
@@ -42,9 +29,9 @@ struct WaylandModifierWatch::Listeners {
     std::function<void(std::uint32_t)> locked_changed;
     wl_display* display = nullptr;
     // In the order they must go: the keyboard first.
-    std::unique_ptr<wl_registry, Destroy<wl_registry_destroy>> registry;
-    std::unique_ptr<wl_seat, Destroy<wl_seat_destroy>> seat;
-    std::unique_ptr<wl_keyboard, Destroy<release_keyboard>> keyboard;
+    Owned<wl_registry, wl_registry_destroy> registry;
+    Owned<wl_seat, wl_seat_destroy> seat;
+    Owned<wl_keyboard, release_keyboard> keyboard;
 
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t version) {

@@ -1,10 +1,7 @@
 #include "ui/qt/wayland_window.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-#include <qpa/qplatformnativeinterface.h>
-#include <wayland-client.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,22 +9,13 @@
 
 #include "gtk-shell-client-protocol.h"
 #include "plasma-shell-client-protocol.h"
+#include "ui/qt/wayland_objects.h"
 
 namespace mirutoka::ui::qt {
 namespace {
 
 // Version 5 is the first with set_skip_switcher; set_skip_taskbar came with 2.
 constexpr std::uint32_t plasma_shell_version = 5;
-
-template <auto destroy>
-struct Destroy {
-    template <typename T>
-    void operator()(T* object) const { destroy(object); }
-};
-template <typename T>
-void destroy_proxy(T* proxy) { wl_proxy_destroy(reinterpret_cast<wl_proxy*>(proxy)); }
-template <typename T, auto destroy = destroy_proxy<T>>
-using Owned = std::unique_ptr<T, Destroy<destroy>>;
 
 }  // namespace
 
@@ -58,11 +46,11 @@ struct WaylandWindowRole::Objects {
 };
 
 WaylandWindowRole::WaylandWindowRole(QWidget& window) {
-    if (QGuiApplication::platformName() != QLatin1String("wayland") || window.windowHandle() == nullptr) return;
-    QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
-    auto* display = static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"));
-    auto* surface = static_cast<wl_surface*>(native->nativeResourceForWindow("surface", window.windowHandle()));
-    if (display == nullptr || surface == nullptr) return;
+    wl_display* display = qt_wayland_display();
+    if (display == nullptr || window.windowHandle() == nullptr) return;
+    auto* surface = static_cast<wl_surface*>(
+        QGuiApplication::platformNativeInterface()->nativeResourceForWindow("surface", window.windowHandle()));
+    if (surface == nullptr) return;
 
     objects_ = std::make_unique<Objects>();
     objects_->queue.reset(wl_display_create_queue(display));
