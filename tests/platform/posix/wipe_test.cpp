@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "platform/secrets.h"
 #include "support/case_name.h"
 #include "support/fakes.h"
+#include "support/process_memory.h"
 #include "support/temp_dir.h"
 
 namespace mirutoka::platform {
@@ -121,23 +121,7 @@ public:
 
     // Adds how many pieces of each form are in the writable memory of this process.
     void count_in_memory(Counts& found) const {
-        std::ifstream maps("/proc/self/maps");
-        const int memory = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
-        std::vector<unsigned char> bytes;
-        for (std::string line; std::getline(maps, line);) {
-            std::istringstream fields(line);
-            std::string range;
-            std::string permissions;
-            fields >> range >> permissions;
-            if (permissions.substr(0, 2) != "rw" || line.find("[vvar") != std::string::npos) continue;
-            const std::size_t begin = std::stoul(range, nullptr, 16);
-            const std::size_t end = std::stoul(range.substr(range.find('-') + 1), nullptr, 16);
-            bytes.resize(end - begin);
-            const ssize_t count = ::pread(memory, bytes.data(), bytes.size(), static_cast<off_t>(begin));
-            if (count > 0) count_pieces({bytes.data(), static_cast<std::size_t>(count)}, found);
-        }
-        ::close(memory);
-        wipe({reinterpret_cast<char*>(bytes.data()), bytes.size()});  // it copied whatever the memory held
+        testing::for_each_writable_region([&](std::span<const unsigned char> memory) { count_pieces(memory, found); });
     }
 
 private:
