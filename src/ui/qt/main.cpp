@@ -8,8 +8,8 @@
 
 #include "platform/native.h"
 #include "platform/hardening.h"
+#include "ui/qt/application.h"
 #include "ui/qt/pass_window.h"
-#include "ui/qt/password_field.h"
 #include "ui/qt/qt_error_report.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/toolkit_start.h"
