@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/native.h"
 #include "platform/run_time_error.h"
@@ -34,17 +35,18 @@ RunTimeError start_error(DWORD error, const std::string& command_line) {
 }
 
 // Where SetDefaultDllDirectories is missing, our DLL directory (System32,
-// which keeps the working folder out) is handed on to every process we start;
-// the started program gets the normal search instead, and we get ours back
-// as soon as it has started.
-class DllDirectoryForOurselves {
+// which keeps the working folder out) is handed on to every process we
+// start. So the started program gets the normal search instead, for as long
+// as CreateProcessW takes and not a moment longer: whatever else we call
+// (ShellExecuteExW loads shell and COM DLLs into this process) loads with ours.
+class DllDirectoryForTheStartedProgram {
 public:
-    DllDirectoryForOurselves() : length_(::GetDllDirectoryW(MAX_PATH, directory_)) {
+    DllDirectoryForTheStartedProgram() : length_(::GetDllDirectoryW(MAX_PATH, directory_)) {
         if (is_set()) ::SetDllDirectoryW(nullptr);
     }
-    DllDirectoryForOurselves(const DllDirectoryForOurselves&) = delete;
-    DllDirectoryForOurselves& operator=(const DllDirectoryForOurselves&) = delete;
-    ~DllDirectoryForOurselves() {
+    DllDirectoryForTheStartedProgram(const DllDirectoryForTheStartedProgram&) = delete;
+    DllDirectoryForTheStartedProgram& operator=(const DllDirectoryForTheStartedProgram&) = delete;
+    ~DllDirectoryForTheStartedProgram() {
         if (is_set()) ::SetDllDirectoryW(directory_);
     }
 
@@ -57,40 +59,52 @@ private:
 
 std::wstring folder_of(std::wstring path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
 
-// The folders CreateProcessW searches for a program named without a folder,
-// in its documented order: the program's own folder, the working folder,
-// System32, the 16-bit system folder, the Windows folder, then PATH.
-std::wstring create_process_search_path() {
+bool is_file(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The folders CreateProcessW searches for `file`, named without a folder, in
+// its documented order: the program's own folder, the working folder unless
+// NoDefaultCurrentDirectoryInExePath is set (NeedCurrentDirectoryForExePathW
+// tells), System32, the 16-bit system folder, the Windows folder, then PATH.
+std::vector<std::wstring> create_process_folders(const std::wstring& file) {
     wchar_t buffer[MAX_PATH];
-    std::wstring path;
+    std::vector<std::wstring> folders;
     if (const DWORD length = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH); length > 0 && length < MAX_PATH)
-        path += folder_of({buffer, length}) + L";";
-    path += L".;";
+        folders.push_back(folder_of({buffer, length}));
+    if (::NeedCurrentDirectoryForExePathW(file.c_str()))
+        if (const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, buffer); length > 0 && length < MAX_PATH)
+            folders.emplace_back(buffer, length);
     if (const UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH); length > 0 && length < MAX_PATH)
-        path += std::wstring(buffer, length) + L";";
-    if (const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH); length > 0 && length < MAX_PATH)
-        path += std::wstring(buffer, length) + L"\\System;" + std::wstring(buffer, length) + L";";
+        folders.emplace_back(buffer, length);
+    if (const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH); length > 0 && length < MAX_PATH) {
+        folders.push_back(std::wstring(buffer, length) + L"\\System");
+        folders.emplace_back(buffer, length);
+    }
     if (const DWORD length = ::GetEnvironmentVariableW(L"PATH", nullptr, 0); length > 0) {
         std::wstring variable(length, L'\0');
         variable.resize(::GetEnvironmentVariableW(L"PATH", variable.data(), length));
-        path += variable;
+        for (std::size_t from = 0; from <= variable.size();) {
+            const std::size_t end = std::min(variable.find(L';', from), variable.size());
+            if (end > from) folders.push_back(variable.substr(from, end - from));
+            from = end + 1;
+        }
     }
-    return path;
+    return folders;
 }
 
-std::optional<std::wstring> found(const std::wstring& name, const std::wstring& search_path) {
+// A folder where a file is named is no program, wherever it is found.
+std::optional<std::wstring> found(const std::wstring& name) {
     const bool has_folder = name.find_first_of(L"\\/:") != std::wstring::npos;
     const bool has_extension = name.find(L'.', name.find_last_of(L"\\/") + 1) != std::wstring::npos;
     const std::wstring file = has_extension ? name : name + L".exe";
-    if (has_folder) {
-        const DWORD attributes = ::GetFileAttributesW(file.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
-        return file;
+    if (has_folder) return is_file(file) ? std::optional(file) : std::nullopt;
+    for (std::wstring folder : create_process_folders(file)) {
+        if (folder.back() != L'\\') folder += L'\\';
+        if (is_file(folder + file)) return folder + file;
     }
-    wchar_t full[MAX_PATH];
-    const DWORD length = ::SearchPathW(search_path.c_str(), file.c_str(), nullptr, MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) return std::nullopt;
-    return std::wstring(full, length);
+    return std::nullopt;
 }
 
 struct ProgramAndArguments {
@@ -103,7 +117,6 @@ struct ProgramAndArguments {
 // blank, the first that names a file ("C:\Program Files\Game\game.exe -full"
 // tries C:\Program.exe first); what follows is the arguments.
 std::optional<ProgramAndArguments> program_of(std::wstring_view line) {
-    const std::wstring search_path = create_process_search_path();
     const std::size_t start = line.find_first_not_of(L" \t");
     const auto arguments_after = [&](std::size_t end) {
         const std::size_t from = line.find_first_not_of(L" \t", end);
@@ -112,13 +125,13 @@ std::optional<ProgramAndArguments> program_of(std::wstring_view line) {
     if (line[start] == L'"') {
         const std::size_t close = line.find(L'"', start + 1);
         const std::size_t end = close == std::wstring_view::npos ? line.size() : close;
-        const std::optional<std::wstring> program = found(std::wstring(line.substr(start + 1, end - start - 1)), search_path);
+        const std::optional<std::wstring> program = found(std::wstring(line.substr(start + 1, end - start - 1)));
         if (!program) return std::nullopt;
         return ProgramAndArguments{*program, arguments_after(std::min(line.size(), end + 1))};
     }
     for (std::size_t end = line.find_first_of(L" \t", start);; end = line.find_first_of(L" \t", end + 1)) {
         const std::size_t stop = end == std::wstring_view::npos ? line.size() : end;
-        if (const std::optional<std::wstring> program = found(std::wstring(line.substr(start, stop - start)), search_path))
+        if (const std::optional<std::wstring> program = found(std::wstring(line.substr(start, stop - start))))
             return ProgramAndArguments{*program, arguments_after(stop)};
         if (end == std::wstring_view::npos) return std::nullopt;
     }
@@ -150,10 +163,13 @@ double start_process(std::wstring command_line, const ProcessStartCalls& calls) 
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     const std::wstring line = command_line;  // CreateProcessW may write into the one it is given
-    const DllDirectoryForOurselves dll_directory;
-    if (!calls.create_process(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &process)) {
-        const DWORD error = ::GetLastError();
+    const DWORD error = [&]() -> DWORD {
+        const DllDirectoryForTheStartedProgram dll_directory;
+        const BOOL created = calls.create_process(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                                  nullptr, &startup, &process);
+        return created ? ERROR_SUCCESS : ::GetLastError();
+    }();
+    if (error != ERROR_SUCCESS) {
         if (error == elevation_required) return start_elevated(line, calls);
         throw start_error(error, to_utf8(line));
     }

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 
-#include "platform/native.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/program_folder.h"
 #include "support/temp_dir.h"
@@ -29,23 +27,6 @@ TEST(DllSearch, LeavesOutTheWorkingFolderWhereSystem32OnlyCannotBeAsked) {
     const HMODULE after = ::LoadLibraryW(L"mirutoka_planted.dll");
     EXPECT_EQ(after, nullptr);
     if (after != nullptr) ::FreeLibrary(after);
-}
-
-// The started program gets the normal DLL search (Windows hands a DLL
-// directory on to the processes one starts; Wine does not), and we keep ours.
-TEST(DllSearch, StaysHardenedAfterAProgramIsStarted) {
-    harden_dll_search({nullptr, nullptr});
-    wchar_t before[MAX_PATH]{};
-    ASSERT_GT(::GetDllDirectoryW(MAX_PATH, before), 0U);
-    const testing::TempDir dir;
-    const testing::ScopedWorkingDirectory in_dir(dir.path());
-    std::string line = "\"";  // piece by piece: GCC 12 misreads "x" + s + "y" here
-    line += (testing::test_program_folder() / "touch_marker.exe").string();
-    line += "\" started";
-    NativeProgramStart().start(line);
-    wchar_t after[MAX_PATH]{};
-    ::GetDllDirectoryW(MAX_PATH, after);
-    EXPECT_STREQ(after, before);
 }
 
 }  // namespace

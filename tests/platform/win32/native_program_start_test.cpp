@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 
 #include "platform/native.h"
 #include "platform/run_time_error.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide_text.h"
@@ -72,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, CannotStart,
                          ::testing::Values(StartFailure{"missing", "no_such_program.exe", ErrorNumber::FileNotFound},
                                            StartFailure{"missing_folder", "C:\\no\\such\\game.exe", ErrorNumber::FileNotFound},
                                            StartFailure{"empty", "", ErrorNumber::InvalidArgument},
-                                           StartFailure{"only_blanks", " \t", ErrorNumber::InvalidArgument}),
+                                           StartFailure{"only_blanks", " \t", ErrorNumber::InvalidArgument},
+                                           // CreateProcessW would start touch_marker.exe, beside the tests.
+                                           StartFailure{"nul", std::string("touch_marker.exe\0 x", 19),
+                                                        ErrorNumber::InvalidArgument}),
                          testing::CaseName());
 
 // What Windows answers for a program whose manifest asks for administrator
@@ -84,14 +90,22 @@ struct Elevation {
     static inline std::wstring file;
     static inline std::wstring parameters;
     static inline int show = 0;
+    static inline std::wstring dll_directory_at_create, dll_directory_at_shell;
 
+    static std::wstring dll_directory() {
+        wchar_t directory[MAX_PATH]{};
+        ::GetDllDirectoryW(MAX_PATH, directory);
+        return directory;
+    }
     static BOOL WINAPI create_process(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
                                       LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
+        dll_directory_at_create = dll_directory();
         ::SetLastError(740);  // ERROR_ELEVATION_REQUIRED
         return FALSE;
     }
     static BOOL WINAPI shell_execute(SHELLEXECUTEINFOW* execute) {
         ++shell_calls;
+        dll_directory_at_shell = dll_directory();
         file = execute->lpFile;
         parameters = execute->lpParameters != nullptr ? execute->lpParameters : L"";
         show = execute->nShow;
@@ -110,6 +124,25 @@ struct ElevatedCase {
     std::wstring program;   // found as CreateProcessW finds it
     std::wstring parameters;
     bool beside_its_folder = false;  // a My.exe beside "My Game"
+    bool no_working_folder = false;  // NoDefaultCurrentDirectoryInExePath is set
+};
+
+// Sets an environment variable (nullptr: removes it) for as long as it lives.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
+        wchar_t before[32767];
+        const DWORD length = ::GetEnvironmentVariableW(name, before, 32767);
+        if (length > 0 || ::GetLastError() != ERROR_ENVVAR_NOT_FOUND) before_ = std::wstring(before, length);
+        ::SetEnvironmentVariableW(name, value);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, before_ ? before_->c_str() : nullptr); }
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> before_;
 };
 
 std::wstring in_folder(std::wstring text, const fs::path& folder) {
@@ -120,9 +153,18 @@ std::wstring in_folder(std::wstring text, const fs::path& folder) {
 
 class ElevatedStart : public StartFolder, public ::testing::WithParamInterface<ElevatedCase> {};
 
+// A game.exe in the working folder and one on PATH; a folder tool.exe in
+// the working folder and a program tool.exe on PATH.
 TEST_P(ElevatedStart, GoesThroughTheConsentPromptWithTheSameProgramAndArguments) {
     fs::copy_file(program, dir.path() / "game.exe");
+    fs::create_directory(dir.path() / "tool.exe");
+    fs::create_directory(dir.path() / "on path");
+    fs::copy_file(program, dir.path() / "on path" / "game.exe");
+    fs::copy_file(program, dir.path() / "on path" / "tool.exe");
     if (GetParam().beside_its_folder) fs::copy_file(program, dir.path() / "My.exe");
+    const ScopedVariable path(L"PATH", ((dir.path() / "on path").wstring() + L";" + _wgetenv(L"PATH")).c_str());
+    const ScopedVariable no_working_folder(L"NoDefaultCurrentDirectoryInExePath",
+                                           GetParam().no_working_folder ? L"1" : nullptr);
     Elevation::shell_error = 0;
     const double task_id = start_process(in_folder(GetParam().line, dir.path()),
                                          {Elevation::create_process, Elevation::shell_execute});
@@ -142,7 +184,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // As C:\Program.exe would take "C:\Program Files\...".
                       ElevatedCase{"unquoted_path_whose_first_word_is_a_file", L"{}\\My Game\\touch_marker.exe x",
                                    L"{}\\My.exe", L"Game\\touch_marker.exe x", true},
-                      ElevatedCase{"name_in_the_working_folder", L"game", L"{}\\game.exe", L""}),
+                      ElevatedCase{"name_in_the_working_folder", L"game", L"{}\\game.exe", L""},
+                      ElevatedCase{"name_with_its_extension", L"game.exe -x", L"{}\\game.exe", L"-x"},
+                      ElevatedCase{"name_where_the_working_folder_is_not_searched", L"game", L"{}\\on path\\game.exe",
+                                   L"", false, true},
+                      ElevatedCase{"name_of_a_folder_in_the_working_folder", L"tool", L"{}\\on path\\tool.exe", L""}),
     testing::CaseName());
 
 TEST_F(StartFolder, DeclinedOrFailedConsentIsARunTimeErrorOfItsOwn) {
@@ -158,6 +204,20 @@ TEST_F(StartFolder, DeclinedOrFailedConsentIsARunTimeErrorOfItsOwn) {
             EXPECT_NE(error.description().find(words), std::string::npos) << error.description();
         }
     }
+}
+
+// Windows hands our DLL directory (System32 where SetDefaultDllDirectories is
+// missing) on to the program CreateProcessW starts, so it is lifted for that
+// call alone; ShellExecuteExW loads DLLs into this process, and so with ours.
+TEST_F(StartFolder, TheDllDirectoryIsOursButForCreateProcessW) {
+    harden_dll_search({nullptr, nullptr});
+    wchar_t system32[MAX_PATH]{};
+    ::GetSystemDirectoryW(system32, MAX_PATH);
+    Elevation::shell_error = 0;
+    start_process(program.wstring(), {Elevation::create_process, Elevation::shell_execute});
+    EXPECT_EQ(Elevation::dll_directory_at_create, L"");
+    EXPECT_EQ(Elevation::dll_directory_at_shell, system32);
+    EXPECT_EQ(Elevation::dll_directory(), system32);
 }
 
 TEST_F(StartFolder, OnlyARefusalForRightsGoesToTheConsentPrompt) {
