@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "gate/ok_action.h"
+#include "gate/password_file.h"
 #include "platform/win32/wide_text.h"
 #include "support/fakes.h"
 #include "ui/win32/failing_allocation.h"
@@ -55,6 +57,8 @@ PassWindow PASS_made_under(int hook_type, HOOKPROC procedure, Fakes& fakes) {
 struct BoxSeen {
     HWND owner = nullptr;
     bool owner_enabled = true;
+    HWND field = nullptr;  // whose text length to note while the box shows
+    int field_length = -1;
 };
 
 BOOL CALLBACK dismiss_box(HWND window, LPARAM) {
@@ -72,6 +76,7 @@ void watch_box(const wchar_t* title, DWORD thread, BoxSeen& seen) {
         if (const HWND box = ::FindWindowW(L"#32770", title)) {
             seen.owner = ::GetWindow(box, GW_OWNER);
             seen.owner_enabled = ::IsWindowEnabled(seen.owner) != FALSE;
+            if (seen.field != nullptr) seen.field_length = ::GetWindowTextLengthW(seen.field);
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
             return;
         }
@@ -101,12 +106,34 @@ TEST_F(PassWindowTest, MessageBoxesAreOwnedByPassAndDisableIt) {
 // An error in a handler goes to the error report, which ends the process;
 // it never unwinds through the dialog manager's frames.
 TEST_F(PassWindowTest, AnErrorInAHandlerGoesToTheReport) {
+    files.contents[gate::password_file_name] = "secret\ngame\n";
+    ::SetWindowTextW(::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr), L"secret");
     fail_next_allocation(true);  // taking the typed text is the first thing OK does
     ::SendMessageW(PASS.window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     fail_next_allocation(false);
     ASSERT_EQ(error_report.reported.size(), 1U);
-    EXPECT_EQ(error_report.reported[0].number(), platform::run_time_error(platform::Failure::OutOfMemory).number());
-    EXPECT_TRUE(files.contents.empty() && program_start.started.empty());
+    EXPECT_EQ(error_report.reported[0].number(), 7);  // out of memory
+    EXPECT_EQ(files.opens_attempted, 0);
+    EXPECT_TRUE(program_start.started.empty());
+}
+
+// The field takes more than an edit control's first limit of 32,767
+// characters, has no input method context to hand its keys to, and is empty
+// by the time the gate shows a box.
+TEST_F(PassWindowTest, Text1HasNoLimitNoInputMethodAndIsEmptiedByOk) {
+    const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
+    EXPECT_GT(::SendMessageW(Text1, EM_GETLIMITTEXT, 0, 0), 32767);
+    EXPECT_EQ(::ImmGetContext(Text1), nullptr);
+    files.contents[gate::password_file_name] = "secret\ngame\n";
+    ::SetWindowTextW(Text1, L"wrong");
+    BoxSeen seen;
+    seen.field = Text1;
+    std::thread watcher(watch_box, L"パスワード不一致", ::GetCurrentThreadId(), std::ref(seen));
+    ::SendMessageW(PASS.window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    watcher.join();
+    EXPECT_EQ(seen.field_length, 0);
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // and OK unloaded PASS
 }
 
 // Keeps one control class from being created, as when the system is out of resources.
@@ -140,6 +167,21 @@ TEST(PassWindowCreation, FailsWithAnErrorAndLeavesTheLoopRunning) {
         MSG message{};
         EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     }
+}
+
+// The field masks with '*' whatever it starts with: here '#', as with
+// visual styles it starts with a bullet (Wine's own is '*').
+LRESULT CALLBACK other_password_character(int code, WPARAM wparam, LPARAM lparam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && message->message == WM_INITDIALOG)
+        ::SendMessageW(::FindWindowExW(message->hwnd, nullptr, L"EDIT", nullptr), EM_SETPASSWORDCHAR, L'#', 0);
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST(Text1Mask, IsAnAsteriskWhateverTheControlStartsWith) {
+    Fakes fakes;
+    const PassWindow PASS = PASS_made_under(WH_CALLWNDPROC, other_password_character, fakes);
+    EXPECT_EQ(::SendMessageW(::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr), EM_GETPASSWORDCHAR, 0, 0), L'*');
 }
 
 SIZE client_area(HWND window) {
@@ -366,8 +408,8 @@ TEST_P(AtDpi, HasIconsOfTheSizesItsDpiAsksFor) {
     RECT suggested{0, 0, 600, 200};
     ::SendMessageW(PASS.window(), WM_DPICHANGED, MAKEWPARAM(dots_per_inch, dots_per_inch),
                    reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(icon_width(PASS.window(), ICON_BIG), system_metric(SM_CXICON, dots_per_inch));
-    EXPECT_EQ(icon_width(PASS.window(), ICON_SMALL), system_metric(SM_CXSMICON, dots_per_inch));
+    EXPECT_EQ(icon_width(PASS.window(), ICON_BIG), 32 * dots_per_inch / 96);
+    EXPECT_EQ(icon_width(PASS.window(), ICON_SMALL), 16 * dots_per_inch / 96);
 }
 
 // Counts the fonts a control was told to drop that had already been deleted.
