@@ -47,3 +47,53 @@ start_x_session() {
 }
 
 window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# start_session_bus FOLDER: a session bus of the run's own, its socket in
+# FOLDER, that programs of any user may use and on which every message may be
+# watched; it starts no services: what a test needs, the test starts.
+start_session_bus() {
+  cat > "$1/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$1/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$1/bus"
+  dbus-daemon --config-file="$1/bus.conf" --nofork >/dev/null 2>&1 &
+  started_pids+=($!)
+  poll test -S "$1/bus" || { echo "$0: the session bus did not start" >&2; exit 1; }
+  chmod 666 "$1/bus"
+}
+
+# as_nobody [VARIABLE=VALUE...] COMMAND...: for programs that refuse root
+# (sway, Mozc), in an environment of nothing but PATH and those variables.
+nobody=65534
+as_nobody() { setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin "$@"; }
+
+# is_centred LEFT TOP WIDTH HEIGHT [LIMIT]: whether that rectangle is centred
+# on the 1024 x 768 screen, LIMIT (in half pixels, 1 by default: what an odd
+# size leaves) the most it may be off.
+is_centred() {
+  local dx=$((2 * $1 + $3 - 1024)) dy=$((2 * $2 + $4 - 768)) limit=${5:-1}
+  [ "${dx#-}" -le "$limit" ] && [ "${dy#-}" -le "$limit" ]
+}
+
+# Binds each character of $1 to a spare keycode before the program starts.
+# xdotool would otherwise remap a key for every such character while typing,
+# and a program that reads the key after the remap is undone sees another one.
+map_keys() {
+  local text=$1 keycode=200 i
+  for ((i = 0; i < ${#text}; i++)); do
+    xmodmap -e "keycode $keycode = $(printf 'U%04X' "'${text:i:1}")"
+    keycode=$((keycode + 1))
+  done
+}

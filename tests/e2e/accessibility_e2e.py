@@ -146,16 +146,6 @@ def carries_typed_key(key, keycodes):
     return carries_typed_text(text) or keysym in keysyms or keycode in keycodes
 
 
-def map_zero_width_non_joiner():
-    """Puts U+200C on a spare keycode before any program connects, as a
-    layout would: left to xdotool, the keycode is mapped only while it types,
-    and a busy program reads the key before the new mapping."""
-    table = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, check=True).stdout
-    spare = next(line.split()[1] for line in table.splitlines() if line.partition("=")[2].strip() == "")
-    subprocess.run(["xmodmap", "-e", f"keycode {spare} = U200C"], check=True, timeout=wait_limit)
-
-
-map_zero_width_non_joiner()
 pyatspi.Registry.registerEventListener(record, "object", "window", "focus")
 # As Orca 43 registers its listener: every modifier mask, presses and releases, synchronous.
 pyatspi.Registry.registerKeystrokeListener(keystroke, mask=list(range(256)),

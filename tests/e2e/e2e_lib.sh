@@ -192,16 +192,6 @@ launch() {
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 type_text() { xdotool type --delay 40 -- "$1"; }
 
-# Binds each character of $1 to a spare keycode before the program starts.
-# xdotool would otherwise remap a key for every such character while typing,
-# and a program that reads the key after the remap is undone sees another one.
-map_keys() {
-  local text=$1 keycode=200 i
-  for ((i = 0; i < ${#text}; i++)); do
-    xmodmap -e "keycode $keycode = $(printf 'U%04X' "'${text:i:1}")"
-    keycode=$((keycode + 1))
-  done
-}
 press() { xdotool key --delay 40 "$@"; }
 no_box() { ! has_window "$pid" "$1"; }
 click_ok() { xdotool mousemove --window "$window" "$ok_x" "$ok_y" click 1; }
@@ -234,11 +224,8 @@ frame_is_centred() {
   y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
   extents=$(window_property _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
   read -r left right top bottom <<<"$extents"
-  local frame_width=$((client_width + left + right)) frame_height=$((client_height + top + bottom))
-  # Twice the offsets, to stay in whole numbers.
-  local dx=$((2 * (x - left) + frame_width - 1024)) dy=$((2 * (y - top) + frame_height - 768))
-  local limit=$((2 * centring_slack + 1))
-  [ "${dx#-}" -le "$limit" ] && [ "${dy#-}" -le "$limit" ]
+  is_centred $((x - left)) $((y - top)) $((client_width + left + right)) $((client_height + top + bottom)) \
+    $((2 * centring_slack + 1))
 }
 
 client_size_is() { window_info | grep -q "Width: $1" && window_info | grep -q "Height: $2"; }
@@ -263,13 +250,18 @@ check_window_shape() {
   screenshot "$screenshots/window.png"
 }
 
-# Types the password stored by the case's PASSWORD.INI and expects the start.
-right_password_starts() {
-  launch "$@"
-  type_text himitsu
-  press Return
+# password_starts [PASSWORD]: types it (himitsu, the cases' own, by default)
+# and Return, as $typer types (type_and_return unless the session types
+# otherwise), and expects the start of the case's program and a clean exit.
+type_and_return() { type_text "$1"; press Return; }
+password_starts() {
+  "${typer:-type_and_return}" "${1:-himitsu}"
   started started
   expect_exit 0
+}
+right_password_starts() {
+  launch "$@"
+  password_starts
 }
 
 # shared_cases EOL PROTECTED: the cases both builds share, for a build whose

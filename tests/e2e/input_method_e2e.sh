@@ -10,32 +10,10 @@ source "$(dirname "$0")/e2e_lib.sh" "$3"
 use_program "$(realpath "$1")"
 plain_field=$(realpath "$2")
 require_tools fcitx5 dbus-daemon dbus-monitor dbus-send setpriv xhost
-nobody=65534
 
 start_x_session
 xhost +si:localuser:nobody >/dev/null
-
-# Anyone may connect: the programs under test run as root, fcitx5 as nobody.
-cat > "$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
-dbus-daemon --config-file="$work/bus.conf" --nofork >/dev/null 2>&1 &
-started_pids+=($!)
-poll test -S "$work/bus" || { echo "e2e: the session bus did not start" >&2; exit 1; }
-chmod 666 "$work/bus"
+start_session_bus "$work"
 
 # Every call a Qt program makes on its fcitx5 input context.
 dbus-monitor --session "type='method_call',interface='org.fcitx.Fcitx.InputContext1'" >"$work/calls" 2>&1 &
@@ -57,8 +35,7 @@ printf '[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=mozc\n[Groups/0/I
 '[Groups/0/Items/1]\nName=mozc\n[GroupOrder]\n0=Default\n' > "$home/.config/fcitx5/profile"
 printf '[Behavior]\nActiveByDefault=True\nShareInputState=No\n' > "$home/.config/fcitx5/config"
 chown -R "$nobody:$nobody" "$home"
-setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin HOME="$home" \
-  XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" DISPLAY="$DISPLAY" \
+as_nobody HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" DISPLAY="$DISPLAY" \
   DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
   fcitx5 --disable=all --enable=mozc,dbus,dbusfrontend,xcb,keyboard >"$work/fcitx5.log" 2>&1 &
 started_pids+=($!)
@@ -89,10 +66,7 @@ new_case the_password_field_tells_the_input_method_nothing
 password_file $'himitsu\n../touch.sh started\n'
 calls_before=$(wc -l <"$work/calls")
 launch
-type_text himitsu
-press Return
-started started
-expect_exit 0
+password_starts
 tail -n +"$((calls_before + 1))" "$work/calls" > "$dir/calls"
 check "no key goes to fcitx5" no_call_in "$dir/calls" ProcessKeyEvent
 check "no cursor place or text goes to fcitx5" \

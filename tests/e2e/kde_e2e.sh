@@ -11,18 +11,15 @@ if [ -z "${MIRUTOKA_IN_KWIN:-}" ]; then
   # inner run says and how it ended come back through files. The installed
   # KWin carries a file capability, which a container may refuse to honour
   # at exec; a copy without it runs anywhere, and only the name must stay.
-  session=$(mktemp -d)
-  chmod 700 "$session"
+  new_session
   mkdir "$session/bin"
   cp /usr/bin/kwin_wayland "$session/bin/kwin_wayland"
   # KWin takes its session as one program to run, without arguments.
   printf '#!/bin/sh\nexec bash "%s"\n' "$(realpath "$0")" > "$session/bin/session"
   chmod 755 "$session/bin/session"
-  XDG_RUNTIME_DIR=$session MIRUTOKA_IN_KWIN=$session MIRUTOKA_KDE_ARGUMENTS="$(realpath "$1") $2" \
-    QT_LOGGING_RULES=kwin_scripting.debug=true timeout 240 dbus-run-session -- \
-    "$session/bin/kwin_wayland" --virtual --width 1024 --height 768 --no-lockscreen --no-global-shortcuts \
-    --no-kactivities --exit-with-session "$session/bin/session" >"$session/kwin.log" 2>&1
-  finish_outer_run kde_e2e "$session" "$session/kwin.log"
+  run_nested kde_e2e MIRUTOKA_IN_KWIN MIRUTOKA_KDE_ARGUMENTS="$(realpath "$1") $2" \
+    QT_LOGGING_RULES=kwin_scripting.debug=true -- "$session/bin/kwin_wayland" --virtual --width 1024 --height 768 \
+    --no-lockscreen --no-global-shortcuts --no-kactivities --exit-with-session "$session/bin/session"
 fi
 
 start_inner_run "$MIRUTOKA_IN_KWIN"
@@ -52,15 +49,9 @@ EOF
     >/dev/null 2>&1
 }
 # The newest report on PASS: "x y width height skip_taskbar skip_switcher".
-pass_as_kwin_sees_it() { grep -o "WINDOW $title .*" "$session/kwin.log" | tail -n 1 | cut -d' ' -f3-; }
+pass_as_kwin_sees_it() { grep -o "WINDOW $title .*" "$session/compositor.log" | tail -n 1 | cut -d' ' -f3-; }
 kwin_lists_pass() { kwin_windows; [ -n "$(pass_as_kwin_sees_it)" ]; }
 
-centred_on_screen() {
-  local x y width height rest
-  read -r x y width height rest <<<"$(pass_as_kwin_sees_it)"
-  local dx=$((2 * x + width - 1024)) dy=$((2 * y + height - 768))
-  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
-}
 
 poll test -S "$session/$WAYLAND_DISPLAY" || { echo "e2e: KWin's Wayland socket did not appear" >&2; exit 1; }
 
@@ -69,7 +60,7 @@ password_file $'himitsu\n../touch.sh started\n'
 start_program
 check "KWin manages the window" poll kwin_lists_pass
 read -r x y width height skip_taskbar skip_switcher <<<"$(pass_as_kwin_sees_it)"
-check "the window is centred ($x $y $width $height)" centred_on_screen
+check "the window is centred ($x $y $width $height)" is_centred "$x" "$y" "$width" "$height"
 check "it keeps off the task manager" test "$skip_taskbar" = true
 check "it keeps out of the window switcher" test "$skip_switcher" = true
 kill "$pid"

@@ -28,10 +28,7 @@ new_case japanese_password_in_a_cp932_file
 password_file -932 $'パスワード\r\n../touch.sh started\r\n'
 map_keys 'パスワード'
 launch
-type_text 'パスワード'
-press Return
-started started
-expect_exit 0
+password_starts 'パスワード'
 
 new_case caps_lock_hint_follows_caps_lock
 password_file $'himitsu\n../touch.sh started\n'
@@ -45,10 +42,7 @@ check "the hint goes when Caps Lock goes off" poll no_box "$hint"
 press Caps_Lock
 check "the hint comes back when it goes on" poll has_window "$pid" "$hint"
 press Caps_Lock
-type_text himitsu
-press Return
-started started
-expect_exit 0
+password_starts
 
 shared_cases $'\n' '../touch.sh started'
 

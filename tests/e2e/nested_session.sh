@@ -2,11 +2,29 @@
 # outer run starts the compositor, the inner one runs the cases, and what
 # the inner run says and how it ended come back through files in SESSION.
 
-# The outer run's end: prints the inner run's output, or the compositor's log
-# when there was none, and exits with the inner run's status.
-finish_outer_run() {
-  local suite=$1 session=$2 compositor_log=$3 status
-  cat "$session/inner.log" 2>/dev/null || { echo "$suite: the compositor did not run the tests:" >&2; cat "$compositor_log" >&2; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
+
+# The outer run's folder, which is the compositor's runtime folder too.
+new_session() {
+  session=$(mktemp -d)
+  chmod 700 "$session"
+}
+
+# run_nested SUITE MARK [VARIABLE=VALUE...] -- COMPOSITOR...: the outer run.
+# The compositor, on a session bus of its own, runs this script again with
+# MARK set to the session folder, where it logs (compositor.log); then the
+# outer run prints the inner run's output, or the log when there was none,
+# and exits with the inner run's status.
+run_nested() {
+  local suite=$1 mark=$2 settings=() status
+  shift 2
+  while [ "$1" != -- ]; do settings+=("$1") && shift; done
+  shift
+  start_session_bus "$session"
+  env XDG_RUNTIME_DIR="$session" "$mark=$session" "${settings[@]}" timeout 240 "$@" >"$session/compositor.log" 2>&1
+  stop_everything
+  cat "$session/inner.log" 2>/dev/null ||
+    { echo "$suite: the compositor did not run the tests:" >&2; cat "$session/compositor.log" >&2; }
   status=$(cat "$session/status" 2>/dev/null || echo 1)
   rm -rf "$session"
   exit "$status"

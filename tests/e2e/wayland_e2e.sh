@@ -12,8 +12,6 @@ plain_field=$(realpath "$3")
 require_tools sway swaymsg wtype grim setpriv python3 xhost xinput
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-nobody=65534
-
 # start_sway force|disable: a compositor with XWayland or without. "force"
 # starts XWayland at once and keeps it; the lazy one ends with its last
 # client and comes back without the access granted below.
@@ -23,8 +21,7 @@ start_sway() {
   printf 'output HEADLESS-1 resolution 1024x768\nxwayland %s\n' "$1" > "$XDG_RUNTIME_DIR/config"
   chown -R "$nobody:$nobody" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
-  setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
-    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+  as_nobody XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
     sway -c "$XDG_RUNTIME_DIR/config" >"$XDG_RUNTIME_DIR/sway.log" 2>&1 &
   sway_pid=$!
   started_pids+=("$sway_pid")
@@ -80,6 +77,7 @@ wayland_launch() {
 
 # wtype loses the first key after it connects without a pause.
 wayland_type() { wtype -s 300 -d 30 "$1" -s 300 -k Return; }
+typer=wayland_type
 
 wayland_expect_box() {
   check "box '$1' appears" poll has_sway_window "$1"
@@ -121,9 +119,7 @@ no_hint_below_window() { ! hint_below_window; }
 centred_on_screen() {
   local shell x y width height focused outer_x outer_y outer_width outer_height
   read -r shell x y width height focused outer_x outer_y outer_width outer_height <<<"$(sway_window "$title")"
-  local placed_height=$((outer_height > 50 ? outer_height : 50))
-  local dx=$((2 * outer_x + outer_width - 1024)) dy=$((2 * outer_y + placed_height - 768))
-  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
+  is_centred "$outer_x" "$outer_y" "$outer_width" $((outer_height > 50 ? outer_height : 50)) 2
 }
 
 raw_key_presses() { grep -c '(RawKeyPress)' "$work/raw-keys" 2>/dev/null || echo 0; }
@@ -147,9 +143,7 @@ check "the window is a native one ($window_shell)" test "$window_shell" = xdg_sh
 check "the window is centred ($(sway_window "$title"))" poll centred_on_screen
 grim "$screenshots/wayland-with-xwayland.png" 2>/dev/null
 poll has_focus "$title"
-wayland_type himitsu
-started started
-expect_exit 0
+password_starts
 check "the listener hears none of PASS's keys ($(($(raw_key_presses) - heard_before)))" \
   test "$(raw_key_presses)" -eq "$heard_before"
 stop_sway
@@ -160,9 +154,7 @@ password_file $'himitsu\n../touch.sh started\n'
 wayland_launch
 check "the window is a native one ($window_shell)" test "$window_shell" = xdg_shell
 grim "$screenshots/wayland-native.png" 2>/dev/null
-wayland_type himitsu
-started started
-expect_exit 0
+password_starts
 
 # The seat has no keyboard until wtype's arrives, already locked: the state
 # comes with no key, as it does when PASS opens with Caps Lock on.
@@ -176,9 +168,7 @@ grim "$screenshots/wayland-caps-lock-hint.png" 2>/dev/null
 check "the hint goes when Caps Lock goes off" poll no_hint_below_window
 check "... while the keyboard is still there" kill -0 "$keyboard_pid"
 wait "$keyboard_pid"
-wayland_type himitsu
-started started
-expect_exit 0
+password_starts
 
 new_case native_wayland_wrong_password_shows_mismatch
 password_file $'himitsu\n../touch.sh started\n'

@@ -18,10 +18,7 @@ new_case right_password_starts_the_program
 password_file $'himitsu\r\n..\\My Game\\touch_marker.exe started\r\n'
 launch
 check_window_shape
-type_text himitsu
-press Return
-started started
-expect_exit 0
+password_starts
 
 new_case unquoted_program_path_with_blanks
 password_file "himitsu"$'\r\n'"$game_folder\\touch_marker.exe started"$'\r\n'
@@ -57,10 +54,7 @@ for show in max min; do
   check "PASS is shown, neither maximized nor minimized, at the designed size" \
     grep -q "visible=1 zoomed=0 iconic=0 active=1 focus=Edit client=${client_width}x${client_height}\$" \
     <(windows_pass_state)
-  type_text himitsu
-  press Return
-  started started
-  expect_exit 0
+  password_starts
 done
 use_program "$wine" "$exe"
 

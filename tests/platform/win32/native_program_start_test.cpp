@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <tuple>
 
@@ -91,11 +90,9 @@ struct Elevation {
     static inline std::wstring parameters;
     static inline int show = 0;
     static inline std::wstring dll_directory_at_create, dll_directory_at_shell;
-
     static std::wstring dll_directory() {
         wchar_t directory[MAX_PATH]{};
-        ::GetDllDirectoryW(MAX_PATH, directory);
-        return directory;
+        return {directory, ::GetDllDirectoryW(MAX_PATH, directory)};
     }
     static BOOL WINAPI create_process(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
                                       LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
@@ -127,22 +124,19 @@ struct ElevatedCase {
     bool no_working_folder = false;  // NoDefaultCurrentDirectoryInExePath is set
 };
 
-// Sets an environment variable (nullptr: removes it) for as long as it lives.
+// Sets an environment variable (nullptr: removes it) while it lives. The C
+// run time's copy of the environment, which Windows calls never change,
+// keeps what it was.
 class ScopedVariable {
 public:
-    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
-        wchar_t before[32767];
-        const DWORD length = ::GetEnvironmentVariableW(name, before, 32767);
-        if (length > 0 || ::GetLastError() != ERROR_ENVVAR_NOT_FOUND) before_ = std::wstring(before, length);
+    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name), before_(_wgetenv(name)) {
         ::SetEnvironmentVariableW(name, value);
     }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, before_ ? before_->c_str() : nullptr); }
+    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, before_); }
 
 private:
     const wchar_t* name_;
-    std::optional<std::wstring> before_;
+    const wchar_t* before_;
 };
 
 std::wstring in_folder(std::wstring text, const fs::path& folder) {
