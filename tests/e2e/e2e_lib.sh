@@ -11,7 +11,8 @@
 #   pid, window    the process launch started, and its PASS window
 #   exit_status    how expect_exit found the process ended
 # and $work/touch.sh stands in for the protected program on Linux (cases name
-# it ../touch.sh): it leaves the file its argument names.
+# it ../touch.sh): it leaves the file its argument names, which holds the
+# environment it was started with.
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 
@@ -22,7 +23,7 @@ work=$(mktemp -d)
 trap 'stop_everything; rm -rf "$work"' EXIT
 screenshots=${1:-$work}
 mkdir -p "$screenshots"
-printf '#!/bin/sh\n: > "$1"\n' > "$work/touch.sh"
+printf '#!/bin/sh\nenv > "$1.part" && mv "$1.part" "$1"\n' > "$work/touch.sh"
 chmod 755 "$work" "$work/touch.sh"
 
 # How this session tells PASS windows apart: by process (X11) or, under
@@ -227,6 +228,11 @@ frame_is_centred() {
   is_centred $((x - left)) $((y - top)) $((client_width + left + right)) $((client_height + top + bottom)) \
     $((2 * centring_slack + 1))
 }
+
+# The OpenGL stack Qt's Wayland client loads to draw a frame of its own: Mesa's
+# EGL, GBM, a driver, LLVM and Qt's OpenGL library with its integration.
+maps_opengl() { grep -qE 'libEGL_mesa|libgbm|_dri\.so|libLLVM|libQt6OpenGL|wayland-egl' "/proc/$1/maps"; }
+maps_no_opengl() { ! maps_opengl "$1"; }
 
 client_size_is() { window_info | grep -q "Width: $1" && window_info | grep -q "Height: $2"; }
 skips_taskbar() { window_property _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }

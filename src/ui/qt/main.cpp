@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/native.h"
 #include "platform/hardening.h"
@@ -34,8 +35,16 @@ int main() {
     mirutoka::ui::qt::QtMessageBoxes message_boxes;
     mirutoka::ui::qt::QtErrorReport error_report;
     mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
-    PASS.show();
-    const mirutoka::ui::qt::WaylandWindowRole role(PASS);
+    const mirutoka::ui::qt::WaylandGlobals wayland;
+    {
+        // Qt 6.4 decides whether it may draw a frame by loading its OpenGL
+        // integration: Mesa's EGL, GBM, a driver and LLVM, some 50 MiB, for
+        // three widgets. Where the compositor draws the frames, Qt draws none.
+        std::optional<mirutoka::ui::qt::EnvironmentSetting> no_frame_of_our_own;
+        if (wayland.compositor_draws_frames()) no_frame_of_our_own.emplace("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+        PASS.show();
+    }
+    const mirutoka::ui::qt::WaylandWindowRole role(PASS, wayland);
     // Window managers focus a new dialog, but not every one (openbox) a new normal window.
     PASS.activateWindow();
     // No core dumps from the first turn of the event loop on, before a key can
