@@ -23,8 +23,11 @@ settings = {"desktop": "openbox + D-Bus session, every installed face",
             "bare": "no window manager, no session bus, every installed face",
             "gnome": "GNOME-like: openbox + D-Bus session, XDG_CURRENT_DESKTOP=GNOME, GTK 3 theme plugin installed",
             "few-desktop": "openbox + D-Bus session, only DejaVu, Noto CJK and URW",
-            "few-bare": "no window manager, no session bus, only DejaVu, Noto CJK and URW"}
-preferred = ["mirutoka", "bare Qt 6 dialog", "pinentry-gtk2", "zenity --password"]
+            "few-bare": "no window manager, no session bus, only DejaVu, Noto CJK and URW",
+            "wayland": "headless sway with XWayland + D-Bus session, every installed face; mirutoka, the bare dialog "
+                       "and zenity native, pinentry-gtk2 and one mirutoka through XWayland"}
+through_xwayland = "mirutoka through XWayland"
+preferred = ["mirutoka", through_xwayland, "bare Qt 6 dialog", "pinentry-gtk2", "zenity --password"]
 labels = {"window_ms": "time to window (ms)", "peak_kib": "peak memory (MiB)",
           "libraries": "shared libraries", "enter_to_start_ms": "Enter to start (ms)"}
 ours, bare, gtk = "mirutoka", "bare Qt 6 dialog", "pinentry-gtk2"
@@ -92,6 +95,16 @@ for setting, description in settings.items():
     targets.append((f"{setting}: peak memory ≤ bare Qt 6 dialog without the theme + 2 MiB",
                     memory is not None and plain_bare_memory is not None and memory <= plain_bare_memory + 2,
                     f"{shown(memory, '{:.1f} MiB')} vs {shown(plain_bare_memory, '{:.1f} MiB')}"))
+if "wayland" in samples:
+    window = median("wayland", ours, "window_ms")
+    for peer in ["zenity --password", through_xwayland]:
+        to_peer = ratio(window, median("wayland", peer, "window_ms"))
+        targets.append((f"wayland: time to window ≤ {peer}", to_peer is not None and to_peer <= 1,
+                        f"ratio {shown(to_peer)}"))
+    memory, on_x11 = median("wayland", ours, "peak_kib"), median("desktop", ours, "peak_kib")
+    targets.append(("wayland: peak memory ≤ on X11 (desktop) + 2 MiB",
+                    memory is not None and on_x11 is not None and memory <= on_x11 + 2,
+                    f"{shown(memory, '{:.1f} MiB')} vs {shown(on_x11, '{:.1f} MiB')}"))
 if "desktop" in samples:
     enter = median("desktop", ours, "enter_to_start_ms")
     targets.append(("Enter to start ≤ 5 ms median", enter is not None and enter <= 5, f"{shown(enter)} ms"))

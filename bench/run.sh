@@ -7,11 +7,33 @@
 #                Qt's GTK 3 theme plugin installed, as on a GNOME desktop
 #   few-desktop  as desktop, and as bare, with a private font configuration
 #   few-bare     of only DejaVu, Noto CJK and URW: a machine with few fonts
+#   wayland      a headless sway with XWayland and a D-Bus session, timed to
+#                sway's new-window event (bench/wayland_time_to_window.py)
 # The other settings have every installed face: ./dev bench installs the Noto
 # families, as desktops do, some 2,500 faces.
 # Usage: bench/run.sh LINUX_BIN_DIR WIN32_EXE WIN64_EXE OUT_DIR [ROUNDS]
 set -uo pipefail
 here=$(dirname "$(realpath "$0")")
+
+# The Wayland setting: bench/run.sh --wayland LINUX_BIN_DIR RAW_FILE ROUNDS
+if [ "${1:-}" = --wayland ]; then
+  bin=$2 raw=$3 rounds=$4
+  source "$here/../tools/x_session.sh"
+  source "$here/../tools/sway_session.sh"
+  work=$(mktemp -d)
+  chmod 755 "$work"
+  trap 'stop_everything; rm -rf "$work"' EXIT
+  require_tools sway swaymsg xhost pinentry-gtk-2 zenity python3
+  unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+  start_sway "$work" force
+  echo "bench: wayland: $(fc-list | wc -l) font faces" >&2
+  python3 "$here/wayland_time_to_window.py" wayland "$rounds" "$work" "mirutoka=$bin/mirutoka" \
+    "mirutoka through XWayland=QT_QPA_PLATFORM=xcb $bin/mirutoka" \
+    "bare Qt 6 dialog=QT_QPA_PLATFORM=wayland $bin/bare_qt_dialog" \
+    "zenity --password=GDK_BACKEND=wayland zenity --password" "pinentry-gtk2=pinentry-gtk-2" >> "$raw"
+  echo "bench: wayland done" >&2
+  exit 0
+fi
 
 # One setting: bench/run.sh --setting NAME LINUX_BIN_DIR RAW_FILE ROUNDS
 if [ "${1:-}" = --setting ]; then
@@ -76,6 +98,7 @@ env -u DBUS_SESSION_BUS_ADDRESS bash "$0" --setting bare "$bin" "$raw" "$rounds"
 dbus-run-session -- bash "$0" --setting gnome "$bin" "$raw" "$rounds"
 dbus-run-session -- bash "$0" --setting few-desktop "$bin" "$raw" "$rounds"
 env -u DBUS_SESSION_BUS_ADDRESS bash "$0" --setting few-bare "$bin" "$raw" "$rounds"
+dbus-run-session -- bash "$0" --wayland "$bin" "$raw" "$rounds"
 
 machine="$(. /etc/os-release && echo "$PRETTY_NAME"), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, Xvfb"
 python3 "$here/report.py" "$raw" "$bin/mirutoka" "$win32_exe" "$win64_exe" "$machine" "$out"

@@ -74,10 +74,12 @@ CONF
   chmod 666 "$1/bus"
 }
 
-# as_nobody [VARIABLE=VALUE...] COMMAND...: for programs that refuse root
-# (sway, Mozc), in an environment of nothing but PATH and those variables.
+# "${as_nobody[@]}" [VARIABLE=VALUE...] COMMAND...: for programs that refuse
+# root (sway, Mozc), in an environment of nothing but PATH and those
+# variables. An array, not a function: started with &, $! is the program's
+# own pid (setpriv and env exec it), which stop_everything can end.
 nobody=65534
-as_nobody() { setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin "$@"; }
+as_nobody=(setpriv --reuid=$nobody --regid=$nobody --clear-groups env -i PATH=/usr/bin:/bin)
 
 # is_centred LEFT TOP WIDTH HEIGHT [LIMIT]: whether that rectangle is centred
 # on the 1024 x 768 screen, LIMIT (in half pixels, 1 by default: what an odd

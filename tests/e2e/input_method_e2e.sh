@@ -35,7 +35,7 @@ printf '[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=mozc\n[Groups/0/I
 '[Groups/0/Items/1]\nName=mozc\n[GroupOrder]\n0=Default\n' > "$home/.config/fcitx5/profile"
 printf '[Behavior]\nActiveByDefault=True\nShareInputState=No\n' > "$home/.config/fcitx5/config"
 chown -R "$nobody:$nobody" "$home"
-as_nobody HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" DISPLAY="$DISPLAY" \
+"${as_nobody[@]}" HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" DISPLAY="$DISPLAY" \
   DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
   fcitx5 --disable=all --enable=mozc,dbus,dbusfrontend,xcb,keyboard >"$work/fcitx5.log" 2>&1 &
 started_pids+=($!)
@@ -71,5 +71,8 @@ tail -n +"$((calls_before + 1))" "$work/calls" > "$dir/calls"
 check "no key goes to fcitx5" no_call_in "$dir/calls" ProcessKeyEvent
 check "no cursor place or text goes to fcitx5" \
   no_call_in "$dir/calls" SetCursorRect SetCursorRectV2 SetSurroundingText SetSurroundingTextPosition
+
+# Mozc's server, which fcitx5 starts on first use, outlives fcitx5.
+pkill -U "$nobody" -x mozc_server
 
 report_and_exit

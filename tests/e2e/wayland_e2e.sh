@@ -2,53 +2,14 @@
 # The Linux build on a Wayland desktop: a headless sway, once with XWayland
 # and once without; either way the window is a native one, so that no X11
 # client of the session hears its keys.
-# sway refuses to run as root, so it runs as nobody in a runtime folder of
-# its own; the tests, as root, may still use its sockets.
 # Usage: wayland_e2e.sh MIRUTOKA SCREENSHOT_DIR PLAIN_FIELD
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh" "$2"
+source "$(dirname "$0")/../../tools/sway_session.sh"
 use_program "$(realpath "$1")"
 plain_field=$(realpath "$3")
 require_tools sway swaymsg wtype grim setpriv python3 xhost xinput
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-
-# start_sway force|disable: a compositor with XWayland or without. "force"
-# starts XWayland at once and keeps it; the lazy one ends with its last
-# client and comes back without the access granted below.
-start_sway() {
-  export XDG_RUNTIME_DIR="$work/runtime-$1"
-  mkdir -p "$XDG_RUNTIME_DIR"
-  printf 'output HEADLESS-1 resolution 1024x768\nxwayland %s\n' "$1" > "$XDG_RUNTIME_DIR/config"
-  chown -R "$nobody:$nobody" "$XDG_RUNTIME_DIR"
-  chmod 700 "$XDG_RUNTIME_DIR"
-  as_nobody XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-    sway -c "$XDG_RUNTIME_DIR/config" >"$XDG_RUNTIME_DIR/sway.log" 2>&1 &
-  sway_pid=$!
-  started_pids+=("$sway_pid")
-  poll sway_ready || { echo "e2e: sway did not start" >&2; cat "$XDG_RUNTIME_DIR/sway.log" >&2; exit 1; }
-  SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
-  WAYLAND_DISPLAY=$(basename "$(echo "$XDG_RUNTIME_DIR"/wayland-*[0-9])")
-  export SWAYSOCK WAYLAND_DISPLAY
-  [ "$1" = force ] && open_xwayland
-}
-
-sway_ready() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/wayland-*[0-9]" >/dev/null; }
-
-# XWayland belongs to nobody: ask sway for its display, and for root's way in.
-open_xwayland() {
-  swaymsg exec "echo \$DISPLAY > $XDG_RUNTIME_DIR/display" >/dev/null
-  swaymsg exec "xhost +si:localuser:root" >/dev/null
-  poll test -s "$XDG_RUNTIME_DIR/display"
-  DISPLAY=$(cat "$XDG_RUNTIME_DIR/display")
-  export DISPLAY
-  poll xhost_allows_root || { echo "e2e: XWayland did not let root in" >&2; exit 1; }
-}
-xhost_allows_root() { xhost 2>/dev/null | grep -q 'localuser:root'; }
-
-stop_sway() {
-  kill "$sway_pid" 2>/dev/null && wait "$sway_pid" 2>/dev/null
-  unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
-}
 
 # Prints "shell x y width height focused outer_x outer_y outer_width
 # outer_height" of the window titled $1, as sway sees it: the rectangle of its
@@ -132,7 +93,7 @@ raw_key_presses_reach() { [ "$(raw_key_presses)" -ge "$1" ]; }
 
 # An X11 client that listens to every key XWayland gets, as any program of
 # the session may; the control is an X11 field it hears.
-start_sway force
+start_sway "$work" force
 new_case with_xwayland_no_x11_client_hears_the_keys
 password_file $'himitsu\n../touch.sh started\n'
 xinput test-xi2 --root > "$work/raw-keys" 2>&1 &
@@ -154,7 +115,7 @@ check "the listener hears none of PASS's keys ($(($(raw_key_presses) - heard_bef
   test "$(raw_key_presses)" -eq "$heard_before"
 stop_sway
 
-start_sway disable
+start_sway "$work" disable
 new_case native_wayland_right_password_starts_the_program
 password_file $'himitsu\n../touch.sh started\n'
 "$plain_field" >/dev/null 2>&1 &
