@@ -116,11 +116,4 @@ SessionBusConnection::SessionBusConnection() : thread_([] { QDBusConnection::ses
 
 void explain_missing_display() { qInstallMessageHandler(handle_message); }
 
-EnvironmentSetting::EnvironmentSetting(const char* name, const char* value)
-    : name_(name), set_(!qEnvironmentVariableIsSet(name) && qputenv(name, value)) {}
-
-EnvironmentSetting::~EnvironmentSetting() {
-    if (set_) qunsetenv(name_);
-}
-
 }  // namespace mirutoka::ui::qt

@@ -71,21 +71,6 @@ private:
     std::jthread thread_;
 };
 
-// A setting that Qt takes from the environment alone, there only while it
-// lives, for Qt to read: the program started on a match gets the environment
-// mirutoka was given. A variable the environment has already stays as it is.
-class EnvironmentSetting {
-public:
-    EnvironmentSetting(const char* name, const char* value);
-    EnvironmentSetting(const EnvironmentSetting&) = delete;
-    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
-    ~EnvironmentSetting();
-
-private:
-    const char* name_;
-    bool set_;
-};
-
 // From here on, a toolkit that reaches no display ends the process with one
 // line on standard error and exit status 1, not with an abort and advice to
 // reinstall.
