@@ -256,13 +256,14 @@ check_window_shape() {
   screenshot "$screenshots/window.png"
 }
 
-# password_starts [PASSWORD]: types it (himitsu, the cases' own, by default)
-# and Return, as $typer types (type_and_return unless the session types
-# otherwise), and expects the start of the case's program and a clean exit.
+# password_starts [PASSWORD [MARKER]]: types PASSWORD (himitsu, the cases'
+# own, by default) and Return, as $typer types (type_and_return unless the
+# session types otherwise), and expects the case's program to leave MARKER
+# (started) and PASS to exit cleanly.
 type_and_return() { type_text "$1"; press Return; }
 password_starts() {
   "${typer:-type_and_return}" "${1:-himitsu}"
-  started started
+  started "${2:-started}"
   expect_exit 0
 }
 right_password_starts() {

@@ -13,7 +13,7 @@ if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
   # mutter runs this script again as its client and ends with it; what the
   # inner run says and how it ended come back through files.
   new_session
-  run_nested gnome_e2e MIRUTOKA_IN_MUTTER MUTTER_VERBOSE=1 MUTTER_DEBUG=placement -- \
+  run_nested gnome_e2e MIRUTOKA_IN_MUTTER MUTTER_VERBOSE=1 MUTTER_DEBUG=placement \
     mutter --wayland --headless --virtual-monitor 1024x768 -- bash "$0" "$@"
 fi
 

@@ -18,7 +18,7 @@ if [ -z "${MIRUTOKA_IN_KWIN:-}" ]; then
   printf '#!/bin/sh\nexec bash "%s"\n' "$(realpath "$0")" > "$session/bin/session"
   chmod 755 "$session/bin/session"
   run_nested kde_e2e MIRUTOKA_IN_KWIN MIRUTOKA_KDE_ARGUMENTS="$(realpath "$1") $2" \
-    QT_LOGGING_RULES=kwin_scripting.debug=true -- "$session/bin/kwin_wayland" --virtual --width 1024 --height 768 \
+    QT_LOGGING_RULES=kwin_scripting.debug=true "$session/bin/kwin_wayland" --virtual --width 1024 --height 768 \
     --no-lockscreen --no-global-shortcuts --no-kactivities --exit-with-session "$session/bin/session"
 fi
 

@@ -19,10 +19,7 @@ password_file $'himitsu\n../touch.sh "started here"\n'
 launch --unexpected -platform offscreen
 check_window_shape
 check "the process refuses core dumps" grep -qE '^Max core file size +0 ' "/proc/$pid/limits"
-type_text himitsu
-press Return
-started "started here"
-expect_exit 0
+password_starts himitsu "started here"
 
 new_case japanese_password_in_a_cp932_file
 password_file -932 $'パスワード\r\n../touch.sh started\r\n'

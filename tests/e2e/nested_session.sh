@@ -10,18 +10,14 @@ new_session() {
   chmod 700 "$session"
 }
 
-# run_nested SUITE MARK [VARIABLE=VALUE...] -- COMPOSITOR...: the outer run.
-# The compositor, on a session bus of its own, runs this script again with
-# MARK set to the session folder, where it logs (compositor.log); then the
-# outer run prints the inner run's output, or the log when there was none,
-# and exits with the inner run's status.
+# run_nested SUITE MARK [VARIABLE=VALUE...] COMPOSITOR...: the compositor, on
+# a bus of its own, runs this script again with MARK set to the session; then
+# its output (or the compositor's log) and status are the outer run's.
 run_nested() {
-  local suite=$1 mark=$2 settings=() status
+  local suite=$1 mark=$2 status
   shift 2
-  while [ "$1" != -- ]; do settings+=("$1") && shift; done
-  shift
   start_session_bus "$session"
-  env XDG_RUNTIME_DIR="$session" "$mark=$session" "${settings[@]}" timeout 240 "$@" >"$session/compositor.log" 2>&1
+  timeout 240 env XDG_RUNTIME_DIR="$session" "$mark=$session" "$@" >"$session/compositor.log" 2>&1
   stop_everything
   cat "$session/inner.log" 2>/dev/null ||
     { echo "$suite: the compositor did not run the tests:" >&2; cat "$session/compositor.log" >&2; }

@@ -152,11 +152,6 @@ wayland_expect_box 'パスワード不一致'
 expect_exit 0
 nothing_started
 
-new_case native_wayland_missing_file_shows_missing_file
-wayland_launch
-wayland_type himitsu
-wayland_expect_box 'エラー'
-expect_exit 0
 stop_sway
 
 report_and_exit

@@ -12,7 +12,6 @@ use_program "$wine" "$exe"
 # touch_marker.exe stands in for the protected program: it leaves the file its argument names.
 mkdir -p "$work/My Game"
 cp "$touch_marker" "$work/My Game/touch_marker.exe"
-game_folder=$("$wine" winepath -w "$work/My Game" 2>/dev/null)
 
 new_case right_password_starts_the_program
 password_file $'himitsu\r\n..\\My Game\\touch_marker.exe started\r\n'
@@ -20,29 +19,16 @@ launch
 check_window_shape
 password_starts
 
-new_case unquoted_program_path_with_blanks
-password_file "himitsu"$'\r\n'"$game_folder\\touch_marker.exe started"$'\r\n'
-right_password_starts
-
 # xdotool cannot type Japanese into Wine's edit control here, so Japanese
 # text travels in the command line: a program in a folder with a Japanese
-# name starts, and the marker's name proves the decoding.
+# name starts, and the marker's name proves the decoding. (The file's other
+# encodings are the unit tests', which read a Japanese field in each.)
 mkdir -p "$work/ゲーム"
 cp "$touch_marker" "$work/ゲーム/touch_marker.exe"
-japanese_file=$'himitsu\r\n..\\ゲーム\\touch_marker.exe 開始\r\n'
-for encoding in cp932 utf8_without_bom utf8_with_bom; do
-  new_case "japanese_command_line_in_$encoding"
-  case $encoding in
-    cp932) password_file -932 "$japanese_file" ;;
-    utf8_without_bom) password_file "$japanese_file" ;;
-    utf8_with_bom) password_file $'\xef\xbb\xbf'"$japanese_file" ;;
-  esac
-  launch
-  type_text himitsu
-  press Return
-  started '開始'
-  expect_exit 0
-done
+new_case japanese_command_line_in_cp932
+password_file -932 $'himitsu\r\n..\\ゲーム\\touch_marker.exe 開始\r\n'
+launch
+password_starts himitsu '開始'
 
 # A shortcut set to maximized or minimized, or `start /max`, asks the first
 # window for that show state: PASS shows as designed all the same.

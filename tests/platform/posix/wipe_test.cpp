@@ -119,9 +119,18 @@ public:
             }
     }
 
-    // Adds how many pieces of each form are in the writable memory of this process.
-    void count_in_memory(Counts& found) const {
-        testing::for_each_writable_region([&](std::span<const unsigned char> memory) { count_pieces(memory, found); });
+    // Adds how many pieces of each form `memory` holds.
+    void count_in(std::span<const unsigned char> memory, Counts& found) const {
+        if (memory.size() < piece_length_) return;
+        std::uint64_t hash = 0;
+        for (std::size_t k = 0; k < piece_length_; ++k) hash = hash * base + memory[k];
+        for (std::size_t at = 0;; ++at) {
+            const auto [first, last] = pieces_.equal_range(hash);
+            for (auto piece = first; piece != last; ++piece)
+                if (is_piece(&memory[at], piece->second)) ++found[piece->second.form];
+            if (at + piece_length_ >= memory.size()) return;
+            hash = (hash - memory[at] * top_) * base + memory[at + piece_length_];
+        }
     }
 
 private:
@@ -145,19 +154,6 @@ private:
         return true;
     }
 
-    void count_pieces(std::span<const unsigned char> memory, Counts& found) const {
-        if (memory.size() < piece_length_) return;
-        std::uint64_t hash = 0;
-        for (std::size_t k = 0; k < piece_length_; ++k) hash = hash * base + memory[k];
-        for (std::size_t at = 0;; ++at) {
-            const auto [first, last] = pieces_.equal_range(hash);
-            for (auto piece = first; piece != last; ++piece)
-                if (is_piece(&memory[at], piece->second)) ++found[piece->second.form];
-            if (at + piece_length_ >= memory.size()) return;
-            hash = (hash - memory[at] * top_) * base + memory[at + piece_length_];
-        }
-    }
-
     std::size_t piece_length_;
     std::uint64_t top_ = 1;
     std::unordered_multimap<std::uint64_t, Piece> pieces_;
@@ -179,8 +175,10 @@ public:
 
     [[nodiscard]] std::string found() const {
         Counts found{};
-        bytes_.count_in_memory(found);
-        code_points_.count_in_memory(found);
+        testing::for_each_writable_region([&](std::span<const unsigned char> memory) {
+            bytes_.count_in(memory, found);
+            code_points_.count_in(memory, found);
+        });
         std::string text;
         for (std::size_t form = 0; form < form_count; ++form)
             if (found[form] != 0) text += std::string(" ") + form_names[form] + ": " + std::to_string(found[form]);

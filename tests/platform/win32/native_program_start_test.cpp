@@ -124,9 +124,8 @@ struct ElevatedCase {
     bool no_working_folder = false;  // NoDefaultCurrentDirectoryInExePath is set
 };
 
-// Sets an environment variable (nullptr: removes it) while it lives. The C
-// run time's copy of the environment, which Windows calls never change,
-// keeps what it was.
+// Sets an environment variable (nullptr: removes it) while it lives; the C
+// run time's copy, which Windows calls never change, keeps what it was.
 class ScopedVariable {
 public:
     ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name), before_(_wgetenv(name)) {
@@ -148,8 +147,13 @@ std::wstring in_folder(std::wstring text, const fs::path& folder) {
 class ElevatedStart : public StartFolder, public ::testing::WithParamInterface<ElevatedCase> {};
 
 // A game.exe in the working folder and one on PATH; a folder tool.exe in
-// the working folder and a program tool.exe on PATH.
+// the working folder and a program tool.exe on PATH. Our DLL directory, as
+// where SetDefaultDllDirectories is missing, is lifted for CreateProcessW
+// alone (Windows hands it on to the program), not for ShellExecuteExW, which
+// loads DLLs into this process.
 TEST_P(ElevatedStart, GoesThroughTheConsentPromptWithTheSameProgramAndArguments) {
+    harden_dll_search({nullptr, nullptr});
+    const std::wstring ours = Elevation::dll_directory();
     fs::copy_file(program, dir.path() / "game.exe");
     fs::create_directory(dir.path() / "tool.exe");
     fs::create_directory(dir.path() / "on path");
@@ -167,6 +171,9 @@ TEST_P(ElevatedStart, GoesThroughTheConsentPromptWithTheSameProgramAndArguments)
     EXPECT_EQ(Elevation::parameters, in_folder(GetParam().parameters, dir.path()));
     EXPECT_EQ(Elevation::show, SW_SHOWNORMAL);
     EXPECT_EQ(task_id, static_cast<double>(::GetCurrentProcessId()));
+    EXPECT_EQ(Elevation::dll_directory_at_create, L"");
+    EXPECT_EQ(Elevation::dll_directory_at_shell, ours);
+    EXPECT_EQ(Elevation::dll_directory(), ours);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,20 +205,6 @@ TEST_F(StartFolder, DeclinedOrFailedConsentIsARunTimeErrorOfItsOwn) {
             EXPECT_NE(error.description().find(words), std::string::npos) << error.description();
         }
     }
-}
-
-// Windows hands our DLL directory (System32 where SetDefaultDllDirectories is
-// missing) on to the program CreateProcessW starts, so it is lifted for that
-// call alone; ShellExecuteExW loads DLLs into this process, and so with ours.
-TEST_F(StartFolder, TheDllDirectoryIsOursButForCreateProcessW) {
-    harden_dll_search({nullptr, nullptr});
-    wchar_t system32[MAX_PATH]{};
-    ::GetSystemDirectoryW(system32, MAX_PATH);
-    Elevation::shell_error = 0;
-    start_process(program.wstring(), {Elevation::create_process, Elevation::shell_execute});
-    EXPECT_EQ(Elevation::dll_directory_at_create, L"");
-    EXPECT_EQ(Elevation::dll_directory_at_shell, system32);
-    EXPECT_EQ(Elevation::dll_directory(), system32);
 }
 
 TEST_F(StartFolder, OnlyARefusalForRightsGoesToTheConsentPrompt) {

@@ -117,25 +117,6 @@ TEST_F(PassWindowTest, AnErrorInAHandlerGoesToTheReport) {
     EXPECT_TRUE(program_start.started.empty());
 }
 
-// The field takes more than an edit control's first limit of 32,767
-// characters, has no input method context to hand its keys to, and is empty
-// by the time the gate shows a box.
-TEST_F(PassWindowTest, Text1HasNoLimitNoInputMethodAndIsEmptiedByOk) {
-    const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
-    EXPECT_GT(::SendMessageW(Text1, EM_GETLIMITTEXT, 0, 0), 32767);
-    EXPECT_EQ(::ImmGetContext(Text1), nullptr);
-    files.contents[gate::password_file_name] = "secret\ngame\n";
-    ::SetWindowTextW(Text1, L"wrong");
-    BoxSeen seen;
-    seen.field = Text1;
-    std::thread watcher(watch_box, L"パスワード不一致", ::GetCurrentThreadId(), std::ref(seen));
-    ::SendMessageW(PASS.window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    watcher.join();
-    EXPECT_EQ(seen.field_length, 0);
-    MSG quit{};
-    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // and OK unloaded PASS
-}
-
 // Keeps one control class from being created, as when the system is out of resources.
 struct RefuseToCreate {
     static inline const wchar_t* refused = nullptr;
@@ -169,8 +150,8 @@ TEST(PassWindowCreation, FailsWithAnErrorAndLeavesTheLoopRunning) {
     }
 }
 
-// The field masks with '*' whatever it starts with: here '#', as with
-// visual styles it starts with a bullet (Wine's own is '*').
+// The field starts with '#' for its mask, as with visual styles it starts
+// with a bullet (Wine's own is '*').
 LRESULT CALLBACK other_password_character(int code, WPARAM wparam, LPARAM lparam) {
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lparam);
     if (code == HC_ACTION && message->message == WM_INITDIALOG)
@@ -178,10 +159,26 @@ LRESULT CALLBACK other_password_character(int code, WPARAM wparam, LPARAM lparam
     return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-TEST(Text1Mask, IsAnAsteriskWhateverTheControlStartsWith) {
+// The field masks with '*', takes more than an edit control's first limit
+// of 32,767 characters, has no input method context to hand its keys to, and
+// is empty by the time the gate shows a box.
+TEST(Text1, MasksHasNoLimitNoInputMethodAndIsEmptiedByOk) {
     Fakes fakes;
     const PassWindow PASS = PASS_made_under(WH_CALLWNDPROC, other_password_character, fakes);
-    EXPECT_EQ(::SendMessageW(::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    const HWND Text1 = ::FindWindowExW(PASS.window(), nullptr, L"EDIT", nullptr);
+    EXPECT_EQ(::SendMessageW(Text1, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    EXPECT_GT(::SendMessageW(Text1, EM_GETLIMITTEXT, 0, 0), 32767);
+    EXPECT_EQ(::ImmGetContext(Text1), nullptr);
+    fakes.files.contents[gate::password_file_name] = "secret\ngame\n";
+    ::SetWindowTextW(Text1, L"wrong");
+    BoxSeen seen;
+    seen.field = Text1;
+    std::thread watcher(watch_box, L"パスワード不一致", ::GetCurrentThreadId(), std::ref(seen));
+    ::SendMessageW(PASS.window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    watcher.join();
+    EXPECT_EQ(seen.field_length, 0);
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // and OK unloaded PASS
 }
 
 SIZE client_area(HWND window) {
