@@ -35,16 +35,7 @@ int main() {
     mirutoka::ui::qt::QtErrorReport error_report;
     mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
     const mirutoka::ui::qt::WaylandGlobals wayland;
-    // Qt 6.4 decides whether it may draw a frame by loading its OpenGL
-    // integration: Mesa's EGL, GBM, a driver and LLVM, some 50 MiB, for three
-    // widgets. Where the compositor draws the frames Qt draws none, told so
-    // through the environment, which is as it was again before anything can
-    // start: the protected program gets the environment mirutoka was given.
-    constexpr const char* no_frame = "QT_WAYLAND_DISABLE_WINDOWDECORATION";
-    const bool told =
-        wayland.compositor_draws_frames() && !qEnvironmentVariableIsSet(no_frame) && qputenv(no_frame, "1");
-    PASS.show();
-    if (told) qunsetenv(no_frame);
+    wayland.show(PASS);
     const mirutoka::ui::qt::WaylandWindowRole role(PASS, wayland);
     // Window managers focus a new dialog, but not every one (openbox) a new normal window.
     PASS.activateWindow();

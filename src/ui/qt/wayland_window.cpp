@@ -58,7 +58,18 @@ WaylandGlobals::WaylandGlobals() {
 
 WaylandGlobals::~WaylandGlobals() = default;
 
-bool WaylandGlobals::compositor_draws_frames() const { return objects_ && objects_->decoration_manager; }
+// Qt 6.4 decides whether it may draw a frame by loading its OpenGL
+// integration: Mesa's EGL, GBM, a driver and LLVM, some 50 MiB, for three
+// widgets. It is told to draw none through the environment, which is as it
+// was again before anything can start: the protected program gets the
+// environment mirutoka was given, and a setting of the user's stays.
+void WaylandGlobals::show(QWidget& window) const {
+    constexpr const char* no_frame = "QT_WAYLAND_DISABLE_WINDOWDECORATION";
+    const bool told = objects_ && objects_->decoration_manager && !qEnvironmentVariableIsSet(no_frame) &&
+                      qputenv(no_frame, "1");
+    window.show();
+    if (told) qunsetenv(no_frame);
+}
 
 // What is asked of the window's surface stays asked for as long as these
 // live: a compositor may forget it once they go.

@@ -17,9 +17,9 @@ public:
     WaylandGlobals& operator=(const WaylandGlobals&) = delete;
     ~WaylandGlobals();
 
-    // Whether the compositor offers to draw window frames (xdg-decoration,
-    // as sway and KWin do; GNOME does not), so that Qt need draw none.
-    [[nodiscard]] bool compositor_draws_frames() const;
+    // Shows `window`, with no frame of Qt's where the compositor offers to
+    // draw them (xdg-decoration, as sway and KWin do; GNOME does not).
+    void show(QWidget& window) const;
 
 private:
     friend class WaylandWindowRole;
