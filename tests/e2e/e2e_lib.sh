@@ -229,10 +229,17 @@ frame_is_centred() {
     $((2 * centring_slack + 1))
 }
 
+# maps PID PATTERN: a file whose path matches PATTERN is mapped into process PID.
+maps() { grep -qE "$2" "/proc/$1/maps"; }
+maps_none() { ! maps "$@"; }
 # The OpenGL stack Qt's Wayland client loads to draw a frame of its own: Mesa's
 # EGL, GBM, a driver, LLVM and Qt's OpenGL library with its integration.
-maps_opengl() { grep -qE 'libEGL_mesa|libgbm|_dri\.so|libLLVM|libQt6OpenGL|wayland-egl' "/proc/$1/maps"; }
-maps_no_opengl() { ! maps_opengl "$1"; }
+opengl_stack='libEGL_mesa|libgbm|_dri\.so|libLLVM|libQt6OpenGL|wayland-egl'
+
+# The environment of the program started, as touch.sh wrote it to $1, is the
+# one this script runs with, but for what the shells themselves set.
+without_shell_variables() { grep -vE '^(PWD|OLDPWD|SHLVL|_)=' | sort; }
+same_environment() { diff <(env | without_shell_variables) <(without_shell_variables <"$1") >&2; }
 
 client_size_is() { window_info | grep -q "Width: $1" && window_info | grep -q "Height: $2"; }
 skips_taskbar() { window_property _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }

@@ -83,10 +83,6 @@ centred_on_screen() {
   is_centred "$outer_x" "$outer_y" "$outer_width" $((outer_height > 50 ? outer_height : 50)) 2
 }
 
-# The environment of the program started, as touch.sh wrote it, is the one
-# mirutoka was started with, but for what the shells themselves set.
-without_shell_variables() { grep -vE '^(PWD|OLDPWD|SHLVL|_)=' | sort; }
-same_environment() { diff <(env | without_shell_variables) <(without_shell_variables <"$1") >&2; }
 
 raw_key_presses() { grep -c '(RawKeyPress)' "$work/raw-keys" 2>/dev/null || echo 0; }
 raw_key_presses_reach() { [ "$(raw_key_presses)" -ge "$1" ]; }
@@ -107,7 +103,7 @@ heard_before=$(raw_key_presses)
 wayland_launch
 check "the window is a native one ($window_shell)" test "$window_shell" = xdg_shell
 check "the window is centred ($(sway_window "$title"))" poll centred_on_screen
-check "no OpenGL stack is mapped" maps_no_opengl "$pid"
+check "no OpenGL stack is mapped" maps_none "$pid" "$opengl_stack"
 grim "$screenshots/wayland-with-xwayland.png" 2>/dev/null
 poll has_focus "$title"
 password_starts
@@ -121,11 +117,11 @@ password_file $'himitsu\n../touch.sh started\n'
 "$plain_field" >/dev/null 2>&1 &
 plain_pid=$!
 started_pids+=("$plain_pid")
-check "a plain Qt window maps the OpenGL stack (the control)" poll maps_opengl "$plain_pid"
+check "a plain Qt window maps the OpenGL stack (the control)" poll maps "$plain_pid" "$opengl_stack"
 kill "$plain_pid"
 wayland_launch
 check "the window is a native one ($window_shell)" test "$window_shell" = xdg_shell
-check "no OpenGL stack is mapped" maps_no_opengl "$pid"
+check "no OpenGL stack is mapped" maps_none "$pid" "$opengl_stack"
 grim "$screenshots/wayland-native.png" 2>/dev/null
 password_starts
 check "the program gets the environment mirutoka was given" same_environment "$dir/started"

@@ -1,8 +1,51 @@
 #include "ui/qt/application.h"
 
+#include <QByteArray>
+
+#include <array>
+#include <optional>
+
 namespace mirutoka::ui::qt {
 
-Application::Application(int& count, char** values) : QApplication(count, values) {}
+// Qt loads an input-method plugin as it starts (compose, or fcitx5's or
+// ibus's as QT_IM_MODULE says) and hands it every key typed into a window of
+// ours, the password's too, before the window sees it. No field of ours takes
+// an input method, so the plugin has nothing to do here but look at the keys.
+// Qt reads which to load from the environment alone, so "none" is put there
+// while QApplication starts, and what was there before is put back: the
+// program started on a match gets the environment mirutoka was given. On
+// Wayland Qt takes its compose plugin for "none".
+class Application::NoInputMethodPlugin {
+public:
+    NoInputMethodPlugin() {
+        for (Variable& variable : variables_) {
+            if (qEnvironmentVariableIsSet(variable.name)) variable.value = qgetenv(variable.name);
+            qputenv(variable.name, "none");
+        }
+    }
+    NoInputMethodPlugin(const NoInputMethodPlugin&) = delete;
+    NoInputMethodPlugin& operator=(const NoInputMethodPlugin&) = delete;
+    ~NoInputMethodPlugin() {
+        for (const Variable& variable : variables_) {
+            if (variable.value) qputenv(variable.name, *variable.value);
+            else qunsetenv(variable.name);
+        }
+    }
+
+private:
+    struct Variable {
+        const char* name;
+        std::optional<QByteArray> value;
+    };
+    // Qt 6.8 reads the first, and the second only without it; Qt 6.4 only the second.
+    std::array<Variable, 2> variables_{{{"QT_IM_MODULES", {}}, {"QT_IM_MODULE", {}}}};
+};
+
+// The setting lives until the constructor it delegates to is done.
+Application::Application(int& count, char** values) : Application(count, values, NoInputMethodPlugin{}) {}
+
+Application::Application(int& count, char** values, const NoInputMethodPlugin& /*while_starting*/)
+    : QApplication(count, values) {}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     if (!KeyChannel::concerns(*event)) return QApplication::notify(receiver, event);
