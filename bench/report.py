@@ -26,6 +26,8 @@ settings = {"desktop": "openbox + D-Bus session, every installed face",
             "few-bare": "no window manager, no session bus, only DejaVu, Noto CJK and URW",
             "wayland": "headless sway with XWayland + D-Bus session, every installed face; mirutoka, the bare dialog "
                        "and zenity native, pinentry-gtk2 and one mirutoka through XWayland"}
+# The same settings timed by bench/x11_time_to_window.py, which checks time_to_window.
+independent = {setting: f"{setting}, independent" for setting in ["bare", "few-bare"]}
 through_xwayland = "mirutoka through XWayland"
 preferred = ["mirutoka", through_xwayland, "bare Qt 6 dialog", "pinentry-gtk2", "zenity --password"]
 labels = {"window_ms": "time to window (ms)", "peak_kib": "peak memory (MiB)",
@@ -53,7 +55,7 @@ def shown(value, form="{:.2f}", missing="no run"):
 
 rows = ["| setting | program | figure | median | min | max | runs | failed |",
         "|---|---|---|---:|---:|---:|---:|---:|"]
-for setting in [s for s in settings if s in samples]:
+for setting in [s for s in [*settings, *independent.values()] if s in samples]:
     for name in sorted(samples[setting], key=lambda n: preferred.index(n) if n in preferred else len(preferred)):
         for key, label in labels.items():
             values = [scaled(key, v) for v in samples[setting][name].get(key, [])]
@@ -62,6 +64,16 @@ for setting in [s for s in settings if s in samples]:
                             f"| {max(values):.1f} | {len(values)} | {len(samples[setting][name]['failed'])} |")
         if not samples[setting][name].get("window_ms"):
             rows.append(f"| {setting} | {name} | every run failed | | | | 0 | {len(samples[setting][name]['failed'])} |")
+
+agreement_rows = ["| setting | timed by | mirutoka | bare Qt 6 dialog | pinentry-gtk2 | mirutoka / pinentry-gtk2 |",
+                  "|---|---|---:|---:|---:|---:|"]
+for setting, other in independent.items():
+    for timing, key in [("time_to_window", setting), ("x11_time_to_window.py", other)]:
+        if key in samples:
+            window = {name: median(key, name, "window_ms") for name in (ours, bare, gtk)}
+            agreement_rows.append(f"| {setting} | {timing} | {shown(window[ours], '{:.1f}')} "
+                                  f"| {shown(window[bare], '{:.1f}')} | {shown(window[gtk], '{:.1f}')} "
+                                  f"| {shown(ratio(window[ours], window[gtk]))} |")
 
 dll_list = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "windows_system_dlls.txt")
 system_dlls = {line.strip() for line in open(dll_list, encoding="utf-8") if line.strip() and not line.startswith("#")}
@@ -116,7 +128,8 @@ target_rows += [f"| {what} | {'pass' if ok else 'FAIL'} | {measured} |" for what
 
 when = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
 legend = [f"- {setting}: {description}" for setting, description in settings.items()]
-report = "\n".join([f"Measured {when} on {machine}.", "", *legend, "", *ratio_rows, "", *rows, "", *statics, "",
+report = "\n".join([f"Measured {when} on {machine}.", "", *legend, "", *ratio_rows, "", "Time to window, median ms, timed two ways:", "",
+                    *agreement_rows, "", *rows, "", *statics, "",
                     *target_rows, ""])
 with open(os.path.join(out, "results.md"), "w", encoding="utf-8") as results:
     results.write(report)

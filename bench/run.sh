@@ -78,6 +78,12 @@ if [ "${1:-}" = --setting ]; then
       [ "$round" -gt 0 ] && printf '%s\n' "$line" >> "$raw"
     done
   done
+  # The settings without a window manager, timed again by other means, to
+  # check the figures above (Debian's Python, which has python3-xlib).
+  if [[ "$setting" == *bare ]]; then
+    /usr/bin/python3 "$here/x11_time_to_window.py" "$setting, independent" "$rounds" "$folder" \
+      "mirutoka=$bin/mirutoka" "bare Qt 6 dialog=$bin/bare_qt_dialog" "pinentry-gtk2=pinentry-gtk-2" >> "$raw"
+  fi
   echo "bench: $setting done" >&2
   exit 0
 fi
