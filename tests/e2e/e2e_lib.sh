@@ -229,15 +229,12 @@ frame_is_centred() {
     $((2 * centring_slack + 1))
 }
 
-# maps PID PATTERN: a file whose path matches PATTERN is mapped into process PID.
+# maps PID PATTERN: a file whose path matches PATTERN is mapped into process PID;
+# opengl_stack, what Qt's Wayland client loads to draw a frame of its own.
 maps() { grep -qE "$2" "/proc/$1/maps"; }
 maps_none() { ! maps "$@"; }
-# The OpenGL stack Qt's Wayland client loads to draw a frame of its own: Mesa's
-# EGL, GBM, a driver, LLVM and Qt's OpenGL library with its integration.
 opengl_stack='libEGL_mesa|libgbm|_dri\.so|libLLVM|libQt6OpenGL|wayland-egl'
-
-# The environment of the program started, as touch.sh wrote it to $1, is the
-# one this script runs with, but for what the shells themselves set.
+# The started program got this script's environment (touch.sh wrote it to $1).
 without_shell_variables() { grep -vE '^(PWD|OLDPWD|SHLVL|_)=' | sort; }
 same_environment() { diff <(env | without_shell_variables) <(without_shell_variables <"$1") >&2; }
 

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# The Linux build under GNOME's compositor, a headless mutter: as an X11
-# window through its XWayland, which stands in for a GNOME on Xorg session
-# (mutter decides for itself whether a window skips the taskbar and writes its
-# decision back into _NET_WM_STATE, so this is where that is seen), and as
-# the native Wayland window a GNOME Wayland session gets, which mutter
-# places as it says in its placement log: nothing else tells where a
-# Wayland window went, and no tool here types into one.
+# The Linux build under GNOME's compositor, mutter, nested in an X server that
+# can be photographed and clicked: as an X11 window through its XWayland, for
+# GNOME on Xorg (mutter writes its taskbar decision into _NET_WM_STATE), and
+# as the native window of a GNOME Wayland session, which draws its own frame.
 # Usage: gnome_e2e.sh MIRUTOKA SCREENSHOT_DIR
 set -uo pipefail
 source "$(dirname "$0")/nested_session.sh"
@@ -13,8 +10,9 @@ if [ -z "${MIRUTOKA_IN_MUTTER:-}" ]; then
   # mutter runs this script again as its client and ends with it; what the
   # inner run says and how it ended come back through files.
   new_session
-  run_nested gnome_e2e MIRUTOKA_IN_MUTTER MUTTER_VERBOSE=1 MUTTER_DEBUG=placement \
-    mutter --wayland --headless --virtual-monitor 1024x768 -- bash "$0" "$@"
+  start_x_session no-window-manager
+  run_nested gnome_e2e MIRUTOKA_IN_MUTTER MIRUTOKA_OUTER_DISPLAY="$DISPLAY" MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 \
+    MUTTER_VERBOSE=1 MUTTER_DEBUG=placement mutter --nested --wayland -- bash "$0" "$@"
 fi
 
 start_inner_run "$MIRUTOKA_IN_MUTTER"
@@ -29,7 +27,6 @@ unset WAYLAND_DISPLAY
 new_case gnome_keeps_the_window_off_the_taskbar_and_centred
 password_file $'himitsu\n../touch.sh started\n'
 launch
-check "the window is an X11 one, through XWayland" test -n "$window"
 check "mutter keeps it off the taskbar" poll skips_taskbar
 check "frame is centred on the screen" poll frame_is_centred
 password_starts
@@ -37,11 +34,29 @@ password_starts
 # A normal window would go to the first free place from the top left; PASS
 # asks to be a modal dialog, which mutter centres.
 mutter_centred_a_wayland_window() { grep -q 'PLACEMENT: Centered window W[0-9]* on monitor' "$session/compositor.log"; }
-new_case gnome_centres_the_native_window
+# The native window, where mutter shows it on the X server it is nested in.
+on_screen() { DISPLAY=$MIRUTOKA_OUTER_DISPLAY "$@"; }
+frame_left=$(((1024 - client_width - 6) / 2)) frame_top=$(((768 - client_height - 33) / 2))
+# colours_in X Y W H: the colours shown there (from the frame's top left); 1 if light as the frame is.
+colours_in() {
+  on_screen import -window root png:- 2>/dev/null |
+    convert - -crop "$3x$4+$((frame_left + $1))+$((frame_top + $2))" +repage -format '%k %[fx:mean>0.8]' info:
+}
+shows_in() { [ "$(colours_in "$@" | cut -d' ' -f1)" -gt 1 ]; }
+blank_frame_in() { [ "$(colours_in "$@")" = "1 1" ]; }
+new_case gnome_native_window_draws_its_frame_with_a_close_box_only
 password_file $'himitsu\n../touch.sh started\n'
 WAYLAND_DISPLAY=$wayland_display start_program
 check "mutter centres the Wayland window" poll mutter_centred_a_wayland_window
-kill "$pid"
-wait_for_exit "$pid"
+check "the frame shows" poll blank_frame_in 36 2 60 26
+on_screen import -window root "$screenshots/gnome-native.png"
+check "the frame shows the icon" shows_in 8 4 22 22
+check "the frame shows the close box" shows_in $((client_width - 20)) 6 18 18
+check "the frame shows the title" shows_in $((client_width / 2 - 17)) 6 40 18
+check "no minimize or maximize button shows" blank_frame_in $((client_width - 70)) 2 48 26
+check "no OpenGL stack is mapped" maps_none "$pid" "$opengl_stack"
+on_screen xdotool mousemove $((frame_left + client_width - 11)) $((frame_top + 15)) click 1
+expect_exit 0
+nothing_started
 
 report_and_exit

@@ -21,12 +21,6 @@ check_window_shape
 check "the process refuses core dumps" grep -qE '^Max core file size +0 ' "/proc/$pid/limits"
 password_starts himitsu "started here"
 
-new_case japanese_password_in_a_cp932_file
-password_file -932 $'パスワード\r\n../touch.sh started\r\n'
-map_keys 'パスワード'
-launch
-password_starts 'パスワード'
-
 new_case caps_lock_hint_follows_caps_lock
 password_file $'himitsu\n../touch.sh started\n'
 hint='Caps Lock がオンになっています'

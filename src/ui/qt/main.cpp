@@ -34,7 +34,7 @@ int main() {
     mirutoka::ui::qt::QtMessageBoxes message_boxes;
     mirutoka::ui::qt::QtErrorReport error_report;
     mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
-    const mirutoka::ui::qt::WaylandGlobals wayland;
+    mirutoka::ui::qt::WaylandGlobals wayland;
     wayland.show(PASS);
     const mirutoka::ui::qt::WaylandWindowRole role(PASS, wayland);
     // Window managers focus a new dialog, but not every one (openbox) a new normal window.

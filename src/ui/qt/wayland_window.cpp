@@ -62,11 +62,12 @@ WaylandGlobals::~WaylandGlobals() = default;
 // integration: Mesa's EGL, GBM, a driver and LLVM, some 50 MiB, for three
 // widgets. It is told to draw none through the environment, which is as it
 // was again before anything can start: the protected program gets the
-// environment mirutoka was given, and a setting of the user's stays.
-void WaylandGlobals::show(QWidget& window) const {
+// environment mirutoka was given, and a setting of the user's stays. Where
+// the compositor draws no frames either, the window draws its own.
+void WaylandGlobals::show(QWidget& window) {
     constexpr const char* no_frame = "QT_WAYLAND_DISABLE_WINDOWDECORATION";
-    const bool told = objects_ && objects_->decoration_manager && !qEnvironmentVariableIsSet(no_frame) &&
-                      qputenv(no_frame, "1");
+    const bool told = objects_ && !qEnvironmentVariableIsSet(no_frame) && qputenv(no_frame, "1");
+    if (told && !objects_->decoration_manager) frame_.emplace(window);
     window.show();
     if (told) qunsetenv(no_frame);
 }

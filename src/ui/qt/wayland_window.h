@@ -1,6 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+
+#include "ui/qt/drawn_frame.h"
 
 class QWidget;
 
@@ -17,14 +20,16 @@ public:
     WaylandGlobals& operator=(const WaylandGlobals&) = delete;
     ~WaylandGlobals();
 
-    // Shows `window`, with no frame of Qt's where the compositor offers to
-    // draw them (xdg-decoration, as sway and KWin do; GNOME does not).
-    void show(QWidget& window) const;
+    // Shows `window` with no frame of Qt's: where the compositor offers to
+    // draw frames (xdg-decoration, as sway and KWin do) with the compositor's,
+    // elsewhere (GNOME) with one the window draws itself.
+    void show(QWidget& window);
 
 private:
     friend class WaylandWindowRole;
     struct Objects;
     std::unique_ptr<Objects> objects_;
+    std::optional<DrawnFrame> frame_;
 };
 
 // Asks the compositors that offer a way for what X11 window managers are

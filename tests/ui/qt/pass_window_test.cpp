@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "gate/password_file.h"
+#include "ui/qt/drawn_frame.h"
 #include "support/fakes.h"
 
 namespace mirutoka::ui::qt {
@@ -169,6 +170,19 @@ private slots:
         QVERIFY(program_start->started.empty());
     }
 
+    // Where the compositor draws no frames, PASS draws its own, around its
+    // contents and closing only from its close box.
+    void drawn_frame_holds_the_contents_and_closes_from_its_close_box() {
+        const QPoint field = control<QLineEdit>("Text1")->pos();
+        const DrawnFrame frame(*PASS);
+        QCOMPARE(PASS->size(), QSize(336, 72));
+        QCOMPARE(control<QLineEdit>("Text1")->pos(), field + QPoint(3, 30));
+        QTest::mouseClick(PASS.get(), Qt::LeftButton, {}, {100, 15});
+        QVERIFY(PASS->isVisible());
+        QTest::mouseClick(PASS.get(), Qt::LeftButton, {}, {319, 15});
+        QVERIFY(!PASS->isVisible());
+        QVERIFY(program_start->started.empty());
+    }
 };
 
 }  // namespace mirutoka::ui::qt
