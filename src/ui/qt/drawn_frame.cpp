@@ -33,8 +33,7 @@ QRect DrawnFrame::close_box() const {
             button_size};
 }
 
-bool DrawnFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != &window_) return false;
+bool DrawnFrame::eventFilter(QObject* /*watched: the window*/, QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint:
         paint();
@@ -56,7 +55,8 @@ bool DrawnFrame::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-// Painted under the window's own paint event, before anything of its own.
+// Painted as the window's paint event arrives, over the background Qt has
+// filled in and before the window paints anything itself.
 void DrawnFrame::paint() const {
     QPainter painter(&window_);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -12,10 +12,10 @@ namespace mirutoka::ui::qt {
 // GNOME's does on Wayland: what Qt would draw there, the icon, the title in
 // the middle and a close box, but without the minimize and maximize buttons
 // that Qt's draws whatever the window asks for. Dragging the title bar moves
-// the window. The window grows by the frame and its contents move in by it;
-// the frame is painted on the window itself, so it is no widget, and no
-// object on the accessibility bus, of its own. Make it before the window is
-// shown; it lives as long as the window.
+// the window. The window grows by the frame and its contents, placed by hand
+// as PASS's are, move in by it; the frame is painted on the window itself, so
+// it is no widget, and no object on the accessibility bus, of its own. Make
+// it before the window is shown, and keep it while the window lives.
 class DrawnFrame final : public QObject {
 public:
     static constexpr QMargins margins{3, 30, 3, 3};
