@@ -1,9 +1,6 @@
 #include "ui/qt/application.h"
 
-#include <QByteArray>
-
-#include <array>
-#include <optional>
+#include "ui/qt/environment_setting.h"
 
 namespace mirutoka::ui::qt {
 
@@ -12,33 +9,11 @@ namespace mirutoka::ui::qt {
 // ours, the password's too, before the window sees it. No field of ours takes
 // an input method, so the plugin has nothing to do here but look at the keys.
 // Qt reads which to load from the environment alone, so "none" is put there
-// while QApplication starts, and what was there before is put back: the
-// program started on a match gets the environment mirutoka was given. On
-// Wayland Qt takes its compose plugin for "none".
+// while QApplication starts. On Wayland Qt takes its compose plugin for it.
 class Application::NoInputMethodPlugin {
-public:
-    NoInputMethodPlugin() {
-        for (Variable& variable : variables_) {
-            if (qEnvironmentVariableIsSet(variable.name)) variable.value = qgetenv(variable.name);
-            qputenv(variable.name, "none");
-        }
-    }
-    NoInputMethodPlugin(const NoInputMethodPlugin&) = delete;
-    NoInputMethodPlugin& operator=(const NoInputMethodPlugin&) = delete;
-    ~NoInputMethodPlugin() {
-        for (const Variable& variable : variables_) {
-            if (variable.value) qputenv(variable.name, *variable.value);
-            else qunsetenv(variable.name);
-        }
-    }
-
-private:
-    struct Variable {
-        const char* name;
-        std::optional<QByteArray> value;
-    };
     // Qt 6.8 reads the first, and the second only without it; Qt 6.4 only the second.
-    std::array<Variable, 2> variables_{{{"QT_IM_MODULES", {}}, {"QT_IM_MODULE", {}}}};
+    EnvironmentSetting modules_{"QT_IM_MODULES", "none"};
+    EnvironmentSetting module_{"QT_IM_MODULE", "none"};
 };
 
 // The setting lives until the constructor it delegates to is done.

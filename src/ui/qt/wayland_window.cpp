@@ -9,6 +9,7 @@
 
 #include "gtk-shell-client-protocol.h"
 #include "plasma-shell-client-protocol.h"
+#include "ui/qt/environment_setting.h"
 #include "ui/qt/wayland_objects.h"
 
 namespace mirutoka::ui::qt {
@@ -60,16 +61,15 @@ WaylandGlobals::~WaylandGlobals() = default;
 
 // Qt 6.4 decides whether it may draw a frame by loading its OpenGL
 // integration: Mesa's EGL, GBM, a driver and LLVM, some 50 MiB, for three
-// widgets. It is told to draw none through the environment, which is as it
-// was again before anything can start: the protected program gets the
-// environment mirutoka was given, and a setting of the user's stays. Where
-// the compositor draws no frames either, the window draws its own.
+// widgets. It is told to draw none, while the window is first shown, unless
+// the user chose otherwise. Where the compositor draws no frames either, the
+// window draws its own.
 void WaylandGlobals::show(QWidget& window) {
     constexpr const char* no_frame = "QT_WAYLAND_DISABLE_WINDOWDECORATION";
-    const bool told = objects_ && !qEnvironmentVariableIsSet(no_frame) && qputenv(no_frame, "1");
+    std::optional<EnvironmentSetting> told;
+    if (objects_ && !qEnvironmentVariableIsSet(no_frame)) told.emplace(no_frame, "1");
     if (told && !objects_->decoration_manager) frame_.emplace(window);
     window.show();
-    if (told) qunsetenv(no_frame);
 }
 
 // What is asked of the window's surface stays asked for as long as these
