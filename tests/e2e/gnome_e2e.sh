@@ -31,11 +31,9 @@ check "mutter keeps it off the taskbar" poll skips_taskbar
 check "frame is centred on the screen" poll frame_is_centred
 password_starts
 
-# A normal window would go to the first free place from the top left; PASS
-# asks to be a modal dialog, which mutter centres.
+# PASS asks to be a modal dialog, which mutter centres; a normal window goes to the top left.
 mutter_centred_a_wayland_window() { grep -q 'PLACEMENT: Centered window W[0-9]* on monitor' "$session/compositor.log"; }
-# The native window, where mutter shows it on the X server it is nested in.
-on_screen() { DISPLAY=$MIRUTOKA_OUTER_DISPLAY "$@"; }
+on_screen() { DISPLAY=$MIRUTOKA_OUTER_DISPLAY "$@"; }  # the X server mutter is nested in
 frame_left=$(((1024 - client_width - 6) / 2)) frame_top=$(((768 - client_height - 33) / 2))
 # colours_in X Y W H: the colours shown there (from the frame's top left); 1 if light as the frame is.
 colours_in() {
@@ -49,7 +47,6 @@ password_file $'himitsu\n../touch.sh started\n'
 WAYLAND_DISPLAY=$wayland_display start_program
 check "mutter centres the Wayland window" poll mutter_centred_a_wayland_window
 check "the frame shows" poll blank_frame_in 36 2 60 26
-on_screen import -window root "$screenshots/gnome-native.png"
 check "the frame shows the icon" shows_in 8 4 22 22
 check "the frame shows the close box" shows_in $((client_width - 20)) 6 18 18
 check "the frame shows the title" shows_in $((client_width / 2 - 17)) 6 40 18

@@ -2,6 +2,7 @@
 #include <spawn.h>
 #include <unistd.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/native.h"
@@ -71,6 +72,30 @@ private:
     posix_spawn_file_actions_t actions_{};
 };
 
+// The environment the process was started with, copied before main runs.
+// A front end may give its toolkit settings through the environment (Qt
+// takes some from there alone) and leave them there, as threads may read it
+// at any time; the started program gets none of them.
+class EnvironmentAtStart {
+public:
+    EnvironmentAtStart() {
+        for (char** variable = environ; variable != nullptr && *variable != nullptr; ++variable)
+            strings_.emplace_back(*variable);
+        for (std::string& string : strings_) pointers_.push_back(string.data());
+        pointers_.push_back(nullptr);
+    }
+    EnvironmentAtStart(const EnvironmentAtStart&) = delete;
+    EnvironmentAtStart& operator=(const EnvironmentAtStart&) = delete;
+
+    [[nodiscard]] char* const* get() const { return pointers_.data(); }
+
+private:
+    std::vector<std::string> strings_;
+    std::vector<char*> pointers_;
+};
+
+const EnvironmentAtStart environment_at_start;
+
 // For as long as it lives, this process has the core-file limit it was
 // started with, so that the started program inherits that, not ours.
 class CoreLimitAtStart {
@@ -102,7 +127,7 @@ double NativeProgramStart::start(const std::string& command_line) {
     const CoreLimitAtStart core_limit;
     pid_t pid = 0;
     const int error =
-        ::posix_spawnp(&pid, argv.front(), file_actions.get(), attributes.get(), argv.data(), environ);
+        ::posix_spawnp(&pid, argv.front(), file_actions.get(), attributes.get(), argv.data(), environment_at_start.get());
     if (error != 0) throw start_error(error, words.front());
     return static_cast<double>(pid);
 }

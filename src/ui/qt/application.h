@@ -7,7 +7,7 @@
 namespace mirutoka::ui::qt {
 
 // The toolkit's application, with the key channel in front of every event,
-// ahead of every application event filter, and with no input-method plugin.
+// ahead of every application event filter.
 class Application final : public QApplication {
 public:
     Application(int& count, char** values);
@@ -15,9 +15,6 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    class NoInputMethodPlugin;
-    Application(int& count, char** values, const NoInputMethodPlugin& while_starting);
-
     KeyChannel key_channel_;
 };
 

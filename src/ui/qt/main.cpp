@@ -18,6 +18,7 @@
 
 // The program takes no arguments, so not even Qt's own options reach Qt.
 int main() {
+    const mirutoka::ui::qt::ToolkitEnvironment toolkit_environment;
     mirutoka::ui::qt::FontConfigurationLoad font_configuration;
     mirutoka::ui::qt::explain_missing_display();
     // The desktop's theme plugin would bring all of GTK 3 into the process on
@@ -35,7 +36,7 @@ int main() {
     mirutoka::ui::qt::QtErrorReport error_report;
     mirutoka::ui::qt::PassWindow PASS({files, program_start, message_boxes, error_report});
     mirutoka::ui::qt::WaylandGlobals wayland;
-    wayland.show(PASS);
+    wayland.show(PASS, toolkit_environment.took_the_frame());
     const mirutoka::ui::qt::WaylandWindowRole role(PASS, wayland);
     // Window managers focus a new dialog, but not every one (openbox) a new normal window.
     PASS.activateWindow();

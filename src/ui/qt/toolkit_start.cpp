@@ -79,6 +79,14 @@ void keep_only(std::vector<FcPattern*>& faces) {
 
 }  // namespace
 
+ToolkitEnvironment::ToolkitEnvironment() {
+    // Qt 6.8 reads the first, and the second only without it; Qt 6.4 only the second.
+    qputenv("QT_IM_MODULES", "none");
+    qputenv("QT_IM_MODULE", "none");
+    constexpr const char* no_frame = "QT_WAYLAND_DISABLE_WINDOWDECORATION";
+    took_the_frame_ = !qEnvironmentVariableIsSet(no_frame) && qputenv(no_frame, "1");
+}
+
 // With neither display named, X11 is asked for anyway and fails, with the line above.
 ToolkitArguments::ToolkitArguments() {
     values_[0] = name_.data();

@@ -11,6 +11,29 @@
 // is told when there is none.
 namespace mirutoka::ui::qt {
 
+// The settings Qt takes from the environment alone, put there first thing,
+// before any thread can read the environment, and left there; the program
+// started on a match gets the environment from before main all the same.
+// - No input-method plugin (QT_IM_MODULES, QT_IM_MODULE: "none"). Qt would
+//   load one and hand it every key, the password's too; no field of ours
+//   takes an input method, so it could only look at them. On Wayland Qt
+//   takes its compose plugin for "none".
+// - No frame of Qt's on Wayland (QT_WAYLAND_DISABLE_WINDOWDECORATION), unless
+//   the user chose: deciding whether it may draw one, Qt 6.4 loads its OpenGL
+//   integration, Mesa's EGL, GBM, a driver and LLVM, some 50 MiB.
+class ToolkitEnvironment {
+public:
+    ToolkitEnvironment();
+    ToolkitEnvironment(const ToolkitEnvironment&) = delete;
+    ToolkitEnvironment& operator=(const ToolkitEnvironment&) = delete;
+
+    // Whether Qt draws no frame because of this, not of the user.
+    [[nodiscard]] bool took_the_frame() const { return took_the_frame_; }
+
+private:
+    bool took_the_frame_ = false;
+};
+
 // What QApplication is given: the program's name and, unless the user chose a
 // platform in QT_QPA_PLATFORM, the displays the session names, Wayland first:
 // through XWayland every X11 program of the session could read the keys

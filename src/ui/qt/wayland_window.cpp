@@ -9,7 +9,6 @@
 
 #include "gtk-shell-client-protocol.h"
 #include "plasma-shell-client-protocol.h"
-#include "ui/qt/environment_setting.h"
 #include "ui/qt/wayland_objects.h"
 
 namespace mirutoka::ui::qt {
@@ -59,16 +58,8 @@ WaylandGlobals::WaylandGlobals() {
 
 WaylandGlobals::~WaylandGlobals() = default;
 
-// Qt 6.4 decides whether it may draw a frame by loading its OpenGL
-// integration: Mesa's EGL, GBM, a driver and LLVM, some 50 MiB, for three
-// widgets. It is told to draw none, while the window is first shown, unless
-// the user chose otherwise. Where the compositor draws no frames either, the
-// window draws its own.
-void WaylandGlobals::show(QWidget& window) {
-    constexpr const char* no_frame = "QT_WAYLAND_DISABLE_WINDOWDECORATION";
-    std::optional<EnvironmentSetting> told;
-    if (objects_ && !qEnvironmentVariableIsSet(no_frame)) told.emplace(no_frame, "1");
-    if (told && !objects_->decoration_manager) frame_.emplace(window);
+void WaylandGlobals::show(QWidget& window, bool qt_draws_no_frame) {
+    if (objects_ && qt_draws_no_frame && !objects_->decoration_manager) frame_.emplace(window);
     window.show();
 }
 

@@ -20,10 +20,10 @@ public:
     WaylandGlobals& operator=(const WaylandGlobals&) = delete;
     ~WaylandGlobals();
 
-    // Shows `window` with no frame of Qt's: where the compositor offers to
-    // draw frames (xdg-decoration, as sway and KWin do) with the compositor's,
-    // elsewhere (GNOME) with one the window draws itself.
-    void show(QWidget& window);
+    // Shows `window`. Where Qt draws no frame, the compositor draws it if it
+    // offers to (xdg-decoration, as sway and KWin do), and elsewhere (GNOME)
+    // the window draws its own.
+    void show(QWidget& window, bool qt_draws_no_frame);
 
 private:
     friend class WaylandWindowRole;

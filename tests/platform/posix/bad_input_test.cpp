@@ -205,12 +205,13 @@ TEST_P(BadInput, EndsInTheExpectedOutcomeWithinBounds) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, BadInput, ::testing::ValuesIn(rows), testing::CaseName());
 
-// Read before main, as the program reads it.
+// Read before main, as the program reads them.
 const rlimit core_limit_before_main = [] {
     rlimit limit{};
     ::getrlimit(RLIMIT_CORE, &limit);
     return limit;
 }();
+const int environment_before_main = [] { int n = 0; while (environ[n] != nullptr) ++n; return n; }();
 
 // The process refuses core dumps while it may hold a secret; the program it
 // starts gets the core-file limit the process was started with, not that.
@@ -223,6 +224,7 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     ::sigaddset(&user1, SIGUSR1);
     ::sigprocmask(SIG_BLOCK, &user1, nullptr);
     ::signal(SIGUSR2, SIG_IGN);
+    ::setenv("MIRUTOKA_SET_AFTER_START", "1", 1);  // as the Qt front end sets its toolkit's
     // And a descriptor anyone could leave open without close-on-exec.
     const int left_open = ::open("/dev/null", O_RDONLY);
     ASSERT_GT(left_open, 2);
@@ -239,7 +241,8 @@ TEST(StartedProgram, InheritsOnlyStandardDescriptorsAndTheLimitsWeWereStartedWit
     std::string report;
     std::getline(std::ifstream(dir.path() / "inherited.txt"), report);
     EXPECT_EQ(report, "descriptors=0,1,2 session_leader=1 core=" + std::to_string(core_limit_before_main.rlim_cur) +
-                          "/" + std::to_string(core_limit_before_main.rlim_max) + " blocked=[] ignored=[]");
+                          "/" + std::to_string(core_limit_before_main.rlim_max) + " blocked=[] ignored=[] environment=" +
+                          std::to_string(environment_before_main));
     rlimit own{};
     ::getrlimit(RLIMIT_CORE, &own);
     EXPECT_EQ(own.rlim_cur, 0U);

@@ -1,6 +1,6 @@
 // Stands in for a protected program and writes down what it was handed: its
-// open descriptors, whether it leads its own session, its core-file limit,
-// and the signals it has blocked or ignored (a normal start gives none).
+// open descriptors, whether it leads its own session, its core-file limit, the
+// signals it has blocked or ignored (a normal start gives none), its variables.
 #include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -8,6 +8,8 @@
 
 #include <fstream>
 #include <string>
+
+extern char** environ;  // NOLINT: POSIX declares it nowhere else
 
 int main(int argc, char* argv[]) {
     if (argc < 2) return 2;
@@ -33,9 +35,12 @@ int main(int argc, char* argv[]) {
         if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
             ignored_signals.append(" ").append(number);
     }
+    int variables = 0;
+    while (environ[variables] != nullptr) ++variables;
     const std::string report = argv[1];
     std::ofstream(report + ".tmp") << "descriptors=" << descriptors << " session_leader=" << (::getsid(0) == ::getpid())
                                    << " core=" << core.rlim_cur << "/" << core.rlim_max
-                                   << " blocked=[" << blocked_signals << "] ignored=[" << ignored_signals << "]\n";
+                                   << " blocked=[" << blocked_signals << "] ignored=[" << ignored_signals << "]"
+                                   << " environment=" << variables << "\n";
     return std::rename((report + ".tmp").c_str(), report.c_str()) == 0 ? 0 : 1;
 }
